@@ -1,0 +1,34 @@
+#pragma once
+// Subcommands of the ovfc tool. Each cmd_*.cpp registers its commands with a static
+// Registration object; main() dispatches on the first argument.
+
+#include <string>
+#include <vector>
+
+namespace ovfc_tool {
+
+using Args = std::vector<std::string>;
+using CommandFn = int (*)(const Args& args);  // args without the command name; exit status
+
+struct Command {
+    const char* name;
+    const char* usage;    // argument synopsis, e.g. "SECTION KEY [VALUE]"
+    const char* summary;  // one line
+    CommandFn run;
+};
+
+const std::vector<Command>& commands();
+
+struct Registration {
+    explicit Registration(const Command& c);
+};
+
+// Option helpers shared by the commands.
+// Removes "--name VALUE" (or "--name=VALUE") from args; true when found.
+bool takeOption(Args& args, const std::string& name, std::string& value);
+// Removes a "--name" switch from args; true when found.
+bool takeFlag(Args& args, const std::string& name);
+// Prints "usage: ovfc NAME USAGE" to stderr and returns 2.
+int usageError(const char* name);
+
+}  // namespace ovfc_tool
