@@ -28,7 +28,9 @@ void put(const std::string& path, const uint8_t* p, size_t n) {
     std::fclose(f);
 }
 
-intptr_t call(std::vector<intptr_t>& w) { return TABLIB(w.data()); }
+intptr_t call(std::vector<intptr_t>& w) {
+    return TABLIB(w.data());
+}
 
 }  // namespace
 

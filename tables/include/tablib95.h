@@ -82,9 +82,9 @@ enum {
     TL_IINFO_KEY_LENGTH = 3,
     TL_IINFO_KEY_TYPE = 4,
     TL_IINFO_KEY_FLAGS = 5,
-    TL_IINFO_KEYS = 6,       // number of keys held
+    TL_IINFO_KEYS = 6,  // number of keys held
     TL_IINFO_PAGE_SIZE = 7,
-    TL_IINFO_DATA = 8        // handle of the data file it is bound to
+    TL_IINFO_DATA = 8  // handle of the data file it is bound to
 };
 
 #define TL_ENGINE_VERSION 1000  // shown as 1.000
@@ -95,28 +95,28 @@ enum {
 // Result codes.
 enum {
     TL_OK = 0,
-    TL_E_FUNCTION = 8300,       // function code 0 or above 113
-    TL_E_UNSUPPORTED = 8301,    // function code not provided by this engine
-    TL_E_NOT_STARTED = 8302,    // request before the engine was started
-    TL_E_ARGUMENT = 8303,       // missing or invalid argument
-    TL_E_HANDLE = 8304,         // unknown handle, or handle of the wrong kind
-    TL_E_TOO_MANY = 8305,       // no free handle
-    TL_E_NOT_FOUND_FILE = 8310, // file cannot be opened
-    TL_E_EXISTS = 8311,         // data file already exists (never overwritten)
-    TL_E_CREATE = 8312,         // file cannot be created
-    TL_E_IO = 8313,             // read or write failed (disk full, device error)
-    TL_E_BAD_FILE = 8314,       // not a valid data or index file
-    TL_E_READ_ONLY = 8315,      // write request on a handle open for reading only
-    TL_E_RECORD = 8316,         // record number out of range
-    TL_E_FIELDS = 8317,         // invalid field count or field descriptor
-    TL_E_KEY_EXPR = 8320,       // key expression names no field of the table
-    TL_E_KEY_NOT_FOUND = 8321,  // no such key
-    TL_E_DUPLICATE = 8322,      // key already present in a unique index
-    TL_E_MISMATCH = 8323,       // chained packs on indexes of different data files
-    TL_E_NOT_LOCKED = 8330,     // unlock without a matching lock by this thread
-    TL_E_LOCK = 8331,           // lock could not be taken
-    TL_W_DAMAGED = 8701,        // data file damaged: opened for reading only, handle valid
-    TL_W_OUT_OF_STEP = 8702     // index does not match its table: handle valid, rebuild (77)
+    TL_E_FUNCTION = 8300,        // function code 0 or above 113
+    TL_E_UNSUPPORTED = 8301,     // function code not provided by this engine
+    TL_E_NOT_STARTED = 8302,     // request before the engine was started
+    TL_E_ARGUMENT = 8303,        // missing or invalid argument
+    TL_E_HANDLE = 8304,          // unknown handle, or handle of the wrong kind
+    TL_E_TOO_MANY = 8305,        // no free handle
+    TL_E_NOT_FOUND_FILE = 8310,  // file cannot be opened
+    TL_E_EXISTS = 8311,          // data file already exists (never overwritten)
+    TL_E_CREATE = 8312,          // file cannot be created
+    TL_E_IO = 8313,              // read or write failed (disk full, device error)
+    TL_E_BAD_FILE = 8314,        // not a valid data or index file
+    TL_E_READ_ONLY = 8315,       // write request on a handle open for reading only
+    TL_E_RECORD = 8316,          // record number out of range
+    TL_E_FIELDS = 8317,          // invalid field count or field descriptor
+    TL_E_KEY_EXPR = 8320,        // key expression names no field of the table
+    TL_E_KEY_NOT_FOUND = 8321,   // no such key
+    TL_E_DUPLICATE = 8322,       // key already present in a unique index
+    TL_E_MISMATCH = 8323,        // chained packs on indexes of different data files
+    TL_E_NOT_LOCKED = 8330,      // unlock without a matching lock by this thread
+    TL_E_LOCK = 8331,            // lock could not be taken
+    TL_W_DAMAGED = 8701,         // data file damaged: opened for reading only, handle valid
+    TL_W_OUT_OF_STEP = 8702      // index does not match its table: handle valid, rebuild (77)
 };
 
 #ifdef __cplusplus

@@ -79,12 +79,21 @@ int checkNewFields(const uint8_t* d, long count, std::vector<Field>& out) {
         f.type = static_cast<char>(std::toupper(static_cast<unsigned char>(f.type)));
         bool ok = false;
         switch (f.type) {
-            case 'C': ok = f.length >= 1; break;
+            case 'C':
+                ok = f.length >= 1;
+                break;
             case 'N':
-            case 'F': ok = f.length >= 1 && f.length <= 20 && f.decimals < f.length; break;
-            case 'D': ok = f.length == 8; break;
-            case 'L': ok = f.length == 1; break;
-            default: ok = false;
+            case 'F':
+                ok = f.length >= 1 && f.length <= 20 && f.decimals < f.length;
+                break;
+            case 'D':
+                ok = f.length == 8;
+                break;
+            case 'L':
+                ok = f.length == 1;
+                break;
+            default:
+                ok = false;
         }
         if (!ok) return TL_E_FIELDS;
         if (f.type != 'N' && f.type != 'F') f.decimals = 0;

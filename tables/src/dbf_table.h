@@ -13,7 +13,7 @@
 namespace tablib {
 
 class DbfTable {
-public:
+  public:
     static int create(const std::string& path, uint8_t kind, const uint8_t* descriptors,
                       long count);
     // Returns 0, TL_W_DAMAGED (opened for reading only) or an error code.
@@ -35,7 +35,7 @@ public:
     // Picks up records appended by another process.
     int refresh();
 
-private:
+  private:
     uint64_t offsetOf(uint32_t recno) const {
         return layout_.headerLength + uint64_t(recno - 1) * layout_.recordLength;
     }

@@ -10,32 +10,58 @@ using Handler = int (*)(Request&);
 
 Handler handlerFor(intptr_t code) {
     switch (code) {
-        case TL_START: return startEngine;
-        case TL_SHUTDOWN: return shutDownEngine;
-        case TL_COPY: return copyTable;
-        case TL_CREATE: return createTable;
-        case TL_OPEN: return openTable;
-        case TL_CLOSE: return closeTable;
-        case TL_INFO: return tableInfo;
-        case TL_INDEX_CREATE: return createIndex;
-        case TL_INDEX_OPEN: return openIndex;
-        case TL_INDEX_CLOSE: return closeIndex;
-        case TL_INDEX_INFO: return indexInfo;
-        case TL_READ: return readRecord;
-        case TL_APPEND: return appendRecord;
-        case TL_WRITE: return writeRecord;
-        case TL_DELETE: return deleteRecord;
-        case TL_PACK: return packTable;
-        case TL_FIND: return findKey;
-        case TL_KEY_DELETE: return deleteKey;
-        case TL_INSERT: return insertChained;
-        case TL_UPDATE: return updateChained;
-        case TL_REINDEX: return reindexChained;
-        case TL_LOCK: return lockIndexes;
-        case TL_UNLOCK: return unlockIndexes;
-        case TL_DATA_LOCK: return lockTable;
-        case TL_DATA_UNLOCK: return unlockTable;
-        default: return nullptr;
+        case TL_START:
+            return startEngine;
+        case TL_SHUTDOWN:
+            return shutDownEngine;
+        case TL_COPY:
+            return copyTable;
+        case TL_CREATE:
+            return createTable;
+        case TL_OPEN:
+            return openTable;
+        case TL_CLOSE:
+            return closeTable;
+        case TL_INFO:
+            return tableInfo;
+        case TL_INDEX_CREATE:
+            return createIndex;
+        case TL_INDEX_OPEN:
+            return openIndex;
+        case TL_INDEX_CLOSE:
+            return closeIndex;
+        case TL_INDEX_INFO:
+            return indexInfo;
+        case TL_READ:
+            return readRecord;
+        case TL_APPEND:
+            return appendRecord;
+        case TL_WRITE:
+            return writeRecord;
+        case TL_DELETE:
+            return deleteRecord;
+        case TL_PACK:
+            return packTable;
+        case TL_FIND:
+            return findKey;
+        case TL_KEY_DELETE:
+            return deleteKey;
+        case TL_INSERT:
+            return insertChained;
+        case TL_UPDATE:
+            return updateChained;
+        case TL_REINDEX:
+            return reindexChained;
+        case TL_LOCK:
+            return lockIndexes;
+        case TL_UNLOCK:
+            return unlockIndexes;
+        case TL_DATA_LOCK:
+            return lockTable;
+        case TL_DATA_UNLOCK:
+            return unlockTable;
+        default:
+            return nullptr;
     }
 }
 

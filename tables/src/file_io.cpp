@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace tablib {
 
@@ -16,7 +17,9 @@ File& File::operator=(File&& o) noexcept {
     return *this;
 }
 
-File::~File() { close(); }
+File::~File() {
+    close();
+}
 
 void File::close() {
     if (fd_ >= 0) ::close(fd_);
@@ -57,7 +60,9 @@ bool File::writeAt(uint64_t offset, const void* buf, size_t n) const {
     return true;
 }
 
-bool File::truncate(uint64_t size) const { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+bool File::truncate(uint64_t size) const {
+    return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
 
 int64_t File::size() const {
     off_t end = ::lseek(fd_, 0, SEEK_END);
@@ -72,7 +77,9 @@ std::string nativePath(const char* name) {
 }
 
 bool replaceFile(const std::string& path, const std::string& bytes, bool exclusive) {
-    std::string tmp = path + ".tmp" + std::to_string(::getpid());
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp%ld", static_cast<long>(::getpid()));
+    std::string tmp = path + suffix;
     {
         File f(::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (!f.valid()) return false;

@@ -8,7 +8,7 @@
 namespace tablib {
 
 class File {
-public:
+  public:
     File() = default;
     explicit File(int fd) : fd_(fd) {}
     File(File&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
@@ -31,7 +31,7 @@ public:
     int64_t size() const;
     void close();
 
-private:
+  private:
     int fd_ = -1;
 };
 

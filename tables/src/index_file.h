@@ -16,7 +16,7 @@ namespace tablib {
 class DbfTable;
 
 class IndexFile {
-public:
+  public:
     // Creates (or replaces) the index file and fills it from the table's records.
     static int create(const std::string& path, const char* expression, const DbfTable& table,
                       long flags, long pageSize);
@@ -46,7 +46,7 @@ public:
     // Marks the index out of step on disk (the table changed beneath it).
     int markOutOfStep();
 
-private:
+  private:
     struct Position {
         uint32_t page = 0;
         int slot = 0;
@@ -61,8 +61,8 @@ private:
     // Number of entries of the node that are not above (key, recno).
     int countNotAbove(const uint8_t* node, const uint8_t* key, uint32_t recno) const;
     int lowerBound(const uint8_t* key, uint32_t recno, Position& at, uint8_t* leaf);
-    int addToBranch(uint32_t page, int slot, const uint8_t* sep, uint32_t child,
-                    uint8_t* splitSep, uint32_t& splitPage);
+    int addToBranch(uint32_t page, int slot, const uint8_t* sep, uint32_t child, uint8_t* splitSep,
+                    uint32_t& splitPage);
     int bulkLoad(std::vector<uint8_t>& entries, size_t count);
 
     std::string path_;

@@ -21,7 +21,7 @@ int LockTable::acquire(std::unique_lock<std::mutex>& engineLock, std::condition_
     const auto deadline = std::chrono::steady_clock::now() + kGiveUp;
     for (;;) {
         if (!running) return TL_E_NOT_STARTED;
-        struct stat st{};
+        struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return TL_E_LOCK;
         Key key{st.st_dev, st.st_ino};
         auto it = held_.find(key);
@@ -48,7 +48,7 @@ int LockTable::acquire(std::unique_lock<std::mutex>& engineLock, std::condition_
 }
 
 int LockTable::release(const std::string& path, std::condition_variable& wake) {
-    struct stat st{};
+    struct stat st {};
     const auto me = std::this_thread::get_id();
     auto it = held_.end();
     if (::stat(path.c_str(), &st) == 0) it = held_.find(Key{st.st_dev, st.st_ino});

@@ -17,14 +17,14 @@
 namespace tablib {
 
 class LockTable {
-public:
+  public:
     // Blocks until the calling thread holds the lock of the file at `path`.
     int acquire(std::unique_lock<std::mutex>& engineLock, std::condition_variable& wake,
                 const std::string& path, const bool& running);
     int release(const std::string& path, std::condition_variable& wake);
     void releaseAll(std::condition_variable& wake);
 
-private:
+  private:
     struct Held {
         std::thread::id owner;
         int depth = 0;

@@ -64,8 +64,12 @@ int unlockIndexes(Request& r) {
     return result;
 }
 
-int lockTable(Request& r) { return lockPath(r, static_cast<int>(r.word(2))); }
+int lockTable(Request& r) {
+    return lockPath(r, static_cast<int>(r.word(2)));
+}
 
-int unlockTable(Request& r) { return unlockPath(r, static_cast<int>(r.word(2))); }
+int unlockTable(Request& r) {
+    return unlockPath(r, static_cast<int>(r.word(2)));
+}
 
 }  // namespace tablib

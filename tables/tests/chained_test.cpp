@@ -9,7 +9,7 @@ using namespace tabtest;
 namespace {
 
 class Chained : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         t = createOpen("Users.Dbf", usersFields());

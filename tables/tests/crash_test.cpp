@@ -38,7 +38,7 @@ uint32_t versionOf(const std::vector<uint8_t>& rec) {
 }
 
 class Crash : public EngineTest {
-protected:
+  protected:
     void send(int fd, Msg m) { (void)!::write(fd, &m, sizeof m); }
 
     [[noreturn]] void writer(int fd, uint32_t firstId, unsigned seed) {
@@ -52,7 +52,7 @@ protected:
         if (::testing::Test::HasFailure()) ::_exit(3);
         send(fd, {'R', 0, 0, 0});
         std::mt19937 rng(seed);
-        for (uint32_t id = firstId;; ) {
+        for (uint32_t id = firstId;;) {
             if (n > 0 && rng() % 3 == 0) {
                 uint32_t recno = 1 + rng() % n;
                 auto old = read(t, recno);

@@ -9,7 +9,7 @@ using namespace tabtest;
 namespace {
 
 class Damage : public EngineTest {
-protected:
+  protected:
     // A person table of `n` records, closed again; returns its bytes.
     std::vector<uint8_t> table(uint32_t n) {
         intptr_t t = createOpen("T.DBF", usersFields());

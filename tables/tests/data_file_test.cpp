@@ -8,7 +8,9 @@ using namespace tabtest;
 
 namespace {
 
-uint16_t u16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+uint16_t u16(const std::vector<uint8_t>& b, size_t at) {
+    return uint16_t(b[at] | b[at + 1] << 8);
+}
 uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
     uint32_t v;
     std::memcpy(&v, b.data() + at, 4);

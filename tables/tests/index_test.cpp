@@ -12,7 +12,7 @@ using namespace tabtest;
 namespace {
 
 class Index : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         t = createOpen("Users.Dbf", usersFields());

@@ -51,7 +51,7 @@ std::vector<std::string> expectedFields(const std::vector<FieldSpec>& fields) {
 }
 
 class Interop : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         python = pythonWithDbfread();
         if (python.empty()) GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";

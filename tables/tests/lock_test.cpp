@@ -16,7 +16,7 @@ using namespace std::chrono_literals;
 namespace {
 
 class Locks : public EngineTest {
-protected:
+  protected:
     int lockData(intptr_t h, bool on) {
         Pack p(on ? TL_DATA_LOCK : TL_DATA_UNLOCK);
         p[2] = h;

@@ -22,8 +22,8 @@ std::vector<uint8_t> descriptors(const std::vector<FieldSpec>& fields) {
 }
 
 std::vector<FieldSpec> usersFields() {
-    return {{"ID", 'C', 4},       {"USERID", 'C', 20}, {"NAME", 'C', 40},   {"PASSWORD", 'C', 20},
-            {"ACCESS", 'C', 1},   {"FACES", 'N', 2},   {"FACEREF", 'C', 64}};
+    return {{"ID", 'C', 4},     {"USERID", 'C', 20}, {"NAME", 'C', 40},   {"PASSWORD", 'C', 20},
+            {"ACCESS", 'C', 1}, {"FACES", 'N', 2},   {"FACEREF", 'C', 64}};
 }
 
 std::vector<FieldSpec> facesFields() {
@@ -54,7 +54,8 @@ std::vector<uint8_t> readFile(const std::string& path) {
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void EngineTest::SetUp() {

@@ -36,12 +36,12 @@ std::vector<FieldSpec> usersFields();  // the person table: 7 fields, 152-byte r
 std::vector<FieldSpec> facesFields();  // the face table: 17 fields, 3101-byte records
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
-private:
+  private:
     std::string dir_;
 };
 
@@ -50,7 +50,7 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A started engine per test, shut down afterwards.
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
