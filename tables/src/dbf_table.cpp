@@ -1,5 +1,7 @@
 #include "dbf_table.h"
 
+#include <sys/file.h>
+
 #include <vector>
 
 #include "tablib95.h"
@@ -50,10 +52,13 @@ int DbfTable::recover(int64_t size) {
     uint64_t end = offsetOf(count_ + 1);
     uint8_t mark = 0;
     bool tidy = uint64_t(size) == end + 1 && file_.readAt(end, &mark, 1) && mark == kFileEnd;
-    if (!tidy && writable_) {
-        // An append that did not finish, or a missing end mark: cut back to the count.
-        if (!file_.truncate(end) || !file_.writeAt(end, &kFileEnd, 1)) return TL_E_IO;
-    }
+    if (tidy || !writable_) return TL_OK;
+    // An append that did not finish, or a missing end mark: cut back to the count. Only
+    // while no one holds the file's lock, since a locked writer may be between its record
+    // and its count right now.
+    File guard = File::open(path_, false);
+    if (!guard.valid() || ::flock(guard.fd(), LOCK_EX | LOCK_NB) != 0) return TL_OK;
+    if (!file_.truncate(end) || !file_.writeAt(end, &kFileEnd, 1)) return TL_E_IO;
     return TL_OK;
 }
 
@@ -75,6 +80,11 @@ int DbfTable::refresh() {
 int DbfTable::read(uint32_t recno, uint8_t* buf) const {
     if (recno < 1 || recno > count_) return TL_E_RECORD;
     return file_.readAt(offsetOf(recno), buf, layout_.recordLength) ? TL_OK : TL_E_IO;
+}
+
+int DbfTable::readRun(uint32_t first, uint32_t n, uint8_t* buf) const {
+    if (first < 1 || n > count_ || first > count_ - n + 1) return TL_E_RECORD;
+    return file_.readAt(offsetOf(first), buf, size_t(n) * layout_.recordLength) ? TL_OK : TL_E_IO;
 }
 
 int DbfTable::checkWrite(uint32_t recno) const {

@@ -27,6 +27,8 @@ class DbfTable {
 
     // Record buffers hold recordLength bytes, the deletion flag first.
     int read(uint32_t recno, uint8_t* buf) const;
+    // Reads `n` consecutive records from `first` on in one go.
+    int readRun(uint32_t first, uint32_t n, uint8_t* buf) const;
     int append(const uint8_t* rec, uint32_t& recno);
     int write(uint32_t recno, const uint8_t* rec);
     int markDeleted(uint32_t recno);

@@ -350,18 +350,25 @@ int IndexFile::rebuild(const DbfTable& table) {
     if (int rc = loadHeader()) return rc;
     if (int rc = setChanging()) return rc;
     const size_t es = head_.keyLength + 4u;
-    std::vector<uint8_t> record(table.layout().recordLength);
+    const size_t length = table.layout().recordLength;
+    const uint32_t run = static_cast<uint32_t>(std::max<size_t>(1, (64 * 1024) / length));
+    std::vector<uint8_t> records(size_t(run) * length);
     std::vector<uint8_t> keys;
     keys.reserve(size_t(table.count()) * es);
     size_t n = 0;
-    for (uint32_t recno = 1; recno <= table.count(); ++recno) {
-        if (int rc = table.read(recno, record.data())) return rc;
-        if (record[0] == kDeleted) continue;  // deleted records carry no key
-        keys.resize(keys.size() + es);
-        uint8_t* e = keys.data() + n * es;
-        keyOf(record.data(), e);
-        putU32(e + head_.keyLength, recno);
-        ++n;
+    for (uint64_t at = 1; at <= table.count(); at += run) {
+        const uint32_t first = static_cast<uint32_t>(at);
+        const uint32_t m = std::min(run, table.count() - first + 1);
+        if (int rc = table.readRun(first, m, records.data())) return rc;
+        for (uint32_t i = 0; i < m; ++i) {
+            const uint8_t* record = records.data() + size_t(i) * length;
+            if (record[0] == kDeleted) continue;  // deleted records carry no key
+            keys.resize(keys.size() + es);
+            uint8_t* e = keys.data() + n * es;
+            keyOf(record, e);
+            putU32(e + head_.keyLength, first + i);
+            ++n;
+        }
     }
     if (int rc = bulkLoad(keys, n)) return rc;
     outOfStep_ = false;

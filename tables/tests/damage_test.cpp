@@ -27,9 +27,9 @@ class Damage : public EngineTest {
 TEST_F(Damage, BrokenHeadersAreRefused) {
     std::vector<uint8_t> good = table(2);
     auto refused = [&](std::vector<uint8_t> bytes, const char* what) {
+        SCOPED_TRACE(what);
         writeFile(dir.path("BAD.DBF"), bytes);
         open("BAD.DBF", TL_E_BAD_FILE);
-        SCOPED_TRACE(what);
     };
     refused({}, "empty");
     refused(std::vector<uint8_t>(good.begin(), good.begin() + 20), "short header");
@@ -142,4 +142,25 @@ TEST_F(Damage, BrokenIndexFilesAreRefusedOrReported) {
         find(bad, key.data(), &rc);
         EXPECT_EQ(rc, TL_E_BAD_FILE) << variant;
     }
+}
+
+TEST_F(Damage, NoCutWhileAnotherHandleHoldsTheLock) {
+    std::vector<uint8_t> good = table(2);
+    intptr_t writer = open("T.DBF");
+    Pack lock(TL_DATA_LOCK);
+    lock[2] = writer;
+    ASSERT_EQ(lock.run(), TL_OK);
+    // Bytes of an append in progress behind the counted records.
+    auto b = good;
+    b.insert(b.end() - 1, 40, 'Z');
+    writeFile(dir.path("T.DBF"), b);
+    intptr_t reader = open("T.DBF");
+    EXPECT_EQ(count(reader), 2u);
+    EXPECT_EQ(readFile(dir.path("T.DBF")), b);
+    Pack unlock(TL_DATA_UNLOCK);
+    unlock[2] = writer;
+    unlock[3] = unlock[4] = 1;
+    ASSERT_EQ(unlock.run(), TL_OK);
+    open("T.DBF");
+    EXPECT_EQ(readFile(dir.path("T.DBF")), good);
 }
