@@ -108,6 +108,38 @@ TEST_F(Index, DeleteKeyRemovesOnlyThatKey) {
     EXPECT_EQ(find(byId, &id7), 7u);
 }
 
+TEST_F(Index, EmptiedLeavesAreWalkedOverAndRefilled) {
+    for (uint32_t i = 1; i <= 300; ++i) {
+        auto rec = userRecord(i, "k" + std::to_string(1000 + i), "n");
+        insert({byId, byUser}, rec);
+    }
+    // Remove a run of neighbouring keys: whole leaves become empty.
+    for (uint32_t i = 1; i <= 250; ++i) {
+        std::string key = padded("k" + std::to_string(1000 + i), 20);
+        Pack del(TL_KEY_DELETE);
+        del[2] = byUser;
+        del[5] = addr(key.data());
+        ASSERT_EQ(del.run(), TL_OK) << i;
+    }
+    int rc = 0;
+    for (uint32_t i = 1; i <= 300; ++i) {
+        std::string key = padded("k" + std::to_string(1000 + i), 20);
+        uint32_t got = find(byUser, key.data(), &rc);
+        EXPECT_EQ(got, i <= 250 ? 0u : i) << i;
+    }
+    std::string before = padded("k1000", 20);  // sorts before every key left
+    find(byUser, before.data(), &rc);
+    EXPECT_EQ(rc, TL_E_KEY_NOT_FOUND);
+    for (uint32_t i = 301; i <= 400; ++i) {
+        auto rec = userRecord(i, "k" + std::to_string(700 + i), "n");
+        insert({byId, byUser}, rec);
+    }
+    for (uint32_t i = 301; i <= 400; ++i) {
+        std::string key = padded("k" + std::to_string(700 + i), 20);
+        ASSERT_EQ(find(byUser, key.data()), i);
+    }
+}
+
 TEST_F(Index, DuplicateKeysFindTheLowestRecordUnlessUnique) {
     for (uint32_t i = 1; i <= 3; ++i) {
         auto rec = userRecord(100, "same", "n");
