@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "record_journal.h"
 #include "tablib95.h"
 #include "wire.h"
 
@@ -58,8 +59,24 @@ int DbfTable::recover(int64_t size) {
     // and its count right now.
     File guard = File::open(path_, false);
     if (!guard.valid() || ::flock(guard.fd(), LOCK_EX | LOCK_NB) != 0) return TL_OK;
+    if (int rc = redoJournal(uint64_t(size), end)) return rc;
     if (!file_.truncate(end) || !file_.writeAt(end, &kFileEnd, 1)) return TL_E_IO;
     return TL_OK;
+}
+
+// A whole journal entry behind the end mark: the in-place write it belongs to may be torn.
+int DbfTable::redoJournal(uint64_t size, uint64_t end) {
+    const size_t want = layout_.recordLength + kJournalOverhead;
+    if (size != end + 1 + want) return TL_OK;
+    std::vector<uint8_t> entry(want);
+    uint8_t mark = 0;
+    if (!file_.readAt(end, &mark, 1) || mark != kFileEnd) return TL_OK;
+    if (!file_.readAt(end + 1, entry.data(), want)) return TL_E_IO;
+    uint32_t recno = 0;
+    if (!readJournalEntry(entry.data(), want, layout_.recordLength, recno)) return TL_OK;
+    if (recno < 1 || recno > count_) return TL_OK;
+    return file_.writeAt(offsetOf(recno), entry.data() + 12, layout_.recordLength) ? TL_OK
+                                                                                   : TL_E_IO;
 }
 
 uint32_t DbfTable::updateDate() const {
@@ -122,8 +139,14 @@ int DbfTable::write(uint32_t recno, const uint8_t* rec) {
     if (int rc = checkWrite(recno)) return rc;
     std::vector<uint8_t> buf(rec, rec + layout_.recordLength);
     buf[0] = buf[0] == kDeleted ? kDeleted : kLive;
-    if (!file_.writeAt(offsetOf(recno), buf.data(), buf.size())) return TL_E_IO;
-    return writeCount(count_);
+    // New image behind the end mark first, then in place, then the image dropped again.
+    const uint64_t end = offsetOf(count_ + 1) + 1;
+    std::vector<uint8_t> entry = journalEntry(recno, buf.data(), buf.size());
+    bool ok = file_.writeAt(end, entry.data(), entry.size()) &&
+              file_.writeAt(offsetOf(recno), buf.data(), buf.size());
+    int rc = ok ? writeCount(count_) : TL_E_IO;
+    if (!file_.truncate(end) && rc == TL_OK) rc = TL_E_IO;
+    return rc;
 }
 
 int DbfTable::markDeleted(uint32_t recno) {

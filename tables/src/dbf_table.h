@@ -2,7 +2,9 @@
 // One open data file. Writes are ordered so that a process killed between any two of them
 // leaves a file whose header count names only complete records:
 //   append: record and end mark, then the header count;
-//   open:   a count that the file holds is kept and anything behind it cut off.
+//   write in place: the new image behind the end mark, the record, then the image dropped;
+//   open:   a count that the file holds is kept, a kept image redone and anything behind
+//           the counted records cut off.
 
 #include <cstdint>
 #include <string>
@@ -44,6 +46,7 @@ class DbfTable {
     int checkWrite(uint32_t recno) const;
     int writeCount(uint32_t count);
     int recover(int64_t size);
+    int redoJournal(uint64_t size, uint64_t end);
 
     std::string path_;
     File file_;

@@ -164,3 +164,40 @@ TEST_F(Damage, NoCutWhileAnotherHandleHoldsTheLock) {
     open("T.DBF");
     EXPECT_EQ(readFile(dir.path("T.DBF")), good);
 }
+
+TEST_F(Damage, WriteTornInPlaceIsRedoneFromItsKeptImage) {
+    std::vector<uint8_t> good = table(2);
+    std::vector<uint8_t> fresh = userRecord(2, "new", "NEW NAME");
+    fresh.resize(152);
+    const size_t at = kHeader + 152;
+    // The image kept behind the end mark: magic, record number, length, record, FNV-1a.
+    std::vector<uint8_t> entry = {'T', 'B', 'J', '1', 2, 0, 0, 0, 152, 0, 0, 0};
+    entry.insert(entry.end(), fresh.begin(), fresh.end());
+    uint32_t h = 2166136261u;
+    for (uint8_t c : entry) h = (h ^ c) * 16777619u;
+    for (int i = 0; i < 4; ++i) entry.push_back(static_cast<uint8_t>(h >> (8 * i)));
+
+    auto torn = good;
+    std::copy(fresh.begin(), fresh.begin() + 60, torn.begin() + at);
+    torn.insert(torn.end(), entry.begin(), entry.end());
+    writeFile(dir.path("T.DBF"), torn);
+    intptr_t t = open("T.DBF");
+    auto rec = read(t, 2);
+    EXPECT_TRUE(std::equal(fresh.begin(), fresh.end(), rec.begin()));
+    auto expected = good;
+    std::copy(fresh.begin(), fresh.end(), expected.begin() + at);
+    EXPECT_EQ(readFile(dir.path("T.DBF")), expected);
+
+    // An image that was itself cut short is dropped; the record was not yet touched.
+    auto cut = good;
+    cut.insert(cut.end(), entry.begin(), entry.end() - 5);
+    writeFile(dir.path("U.DBF"), cut);
+    t = open("U.DBF");
+    EXPECT_EQ(readFile(dir.path("U.DBF")), good);
+    auto bad = good;
+    entry[40] ^= 1;
+    bad.insert(bad.end(), entry.begin(), entry.end());
+    writeFile(dir.path("V.DBF"), bad);
+    open("V.DBF");
+    EXPECT_EQ(readFile(dir.path("V.DBF")), good);
+}

@@ -94,6 +94,8 @@ TEST_F(DataFile, RecordsReadWriteAndDeleteWithinRange) {
     w[4] = addr(changed.data());
     ASSERT_EQ(w.run(), TL_OK);
     EXPECT_EQ(read(t, 1)[25], 'F');
+    EXPECT_EQ(readFile(dir.path("T.DBF")).size(),
+              32u * 7 + 33 + 2 * 152 + 1);  // nothing left behind
     w[3] = 3;
     EXPECT_EQ(w.run(), TL_E_RECORD);
     w[3] = 0;
