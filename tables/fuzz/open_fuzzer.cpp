@@ -65,6 +65,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             w[4] = reinterpret_cast<intptr_t>(rec.data());
             call(w);
         }
+        if (records > 0) {
+            // Write the first record back in place.
+            w.assign(16, 0);
+            w[0] = TL_READ;
+            w[2] = table;
+            w[3] = 1;
+            w[4] = reinterpret_cast<intptr_t>(rec.data());
+            if (call(w) == TL_OK) {
+                w[0] = TL_WRITE;
+                call(w);
+            }
+        }
         w.assign(16, 0);
         w[0] = TL_INDEX_OPEN;
         w[3] = reinterpret_cast<intptr_t>(idx.c_str());
