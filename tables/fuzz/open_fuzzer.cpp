@@ -13,12 +13,22 @@
 
 namespace {
 
-std::string dir() {
-    static std::string d = [] {
-        char tmpl[] = "/tmp/tablib95-fuzz-XXXXXX";
-        return std::string(::mkdtemp(tmpl));
-    }();
-    return d;
+char gDir[] = "/tmp/tablib95-fuzz-XXXXXX";
+char gData[64], gIndex[64];
+
+void removeFiles() {
+    std::remove(gData);
+    std::remove(gIndex);
+    ::rmdir(gDir);
+}
+
+// Made once per process, removed at exit.
+void makeDir() {
+    if (gData[0] != '\0') return;
+    if (::mkdtemp(gDir) == nullptr) std::abort();
+    std::snprintf(gData, sizeof gData, "%s/t.dbf", gDir);
+    std::snprintf(gIndex, sizeof gIndex, "%s/t.idx", gDir);
+    std::atexit(removeFiles);
 }
 
 void put(const std::string& path, const uint8_t* p, size_t n) {
@@ -37,7 +47,8 @@ intptr_t call(std::vector<intptr_t>& w) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     size_t split = std::min<size_t>(size - 2, data[0] | (data[1] << 8));
-    const std::string dbf = dir() + "/t.dbf", idx = dir() + "/t.idx";
+    makeDir();
+    const std::string dbf = gData, idx = gIndex;
     put(dbf, data + 2, split);
     put(idx, data + 2 + split, size - 2 - split);
 

@@ -94,6 +94,13 @@ int DbfTable::refresh() {
     return TL_OK;
 }
 
+int DbfTable::reopen() {
+    File fresh = File::open(path_, writable_);
+    if (!fresh.valid()) return TL_E_IO;
+    file_ = std::move(fresh);
+    return refresh();
+}
+
 int DbfTable::read(uint32_t recno, uint8_t* buf) const {
     if (recno < 1 || recno > count_) return TL_E_RECORD;
     return file_.readAt(offsetOf(recno), buf, layout_.recordLength) ? TL_OK : TL_E_IO;

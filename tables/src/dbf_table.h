@@ -38,6 +38,8 @@ class DbfTable {
     int copyTo(const std::string& target) const;
     // Picks up records appended by another process.
     int refresh();
+    // Opens the file anew after another handle replaced it (pack).
+    int reopen();
 
   private:
     uint64_t offsetOf(uint32_t recno) const {

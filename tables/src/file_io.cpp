@@ -92,6 +92,10 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool exclusi
     if (exclusive) {
         // link() refuses an existing target, so an existing file is never replaced.
         ok = ::link(tmp.c_str(), path.c_str()) == 0;
+        if (!ok && errno != EEXIST && ::access(path.c_str(), F_OK) != 0) {
+            // A file system without hard links.
+            ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+        }
         ::unlink(tmp.c_str());
     } else {
         ok = ::rename(tmp.c_str(), path.c_str()) == 0;

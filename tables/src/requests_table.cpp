@@ -134,11 +134,17 @@ int packTable(Request& r) {
     uint32_t removed = 0;
     if (int rc = t->pack(removed)) return rc;
     if (removed == 0) return TL_OK;
-    // Record numbers moved: the bound indexes need a rebuild.
+    // The other handles of this file see the packed one; record numbers moved, so every
+    // index bound to the file needs a rebuild.
     int rc = TL_OK;
-    for (auto& [h, open] : r.state.indexes)
-        if (open->data == handle)
+    for (auto& [h, other] : r.state.tables)
+        if (h != handle && other->path() == t->path())
+            if (int e = other->reopen(); e != TL_OK) rc = e;
+    for (auto& [h, open] : r.state.indexes) {
+        DbfTable* bound = r.state.table(open->data);
+        if (bound != nullptr && bound->path() == t->path())
             if (int e = open->index.markOutOfStep(); e != TL_OK) rc = e;
+    }
     return rc;
 }
 

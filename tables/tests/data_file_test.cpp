@@ -127,6 +127,7 @@ TEST_F(DataFile, ReadOnlyOpenRefusesWrites) {
 TEST_F(DataFile, PackDropsExactlyTheDeletedRecordsAndRenumbers) {
     intptr_t t = createOpen("T.DBF", usersFields());
     for (uint32_t i = 1; i <= 6; ++i) append(t, userRecord(i, "u" + std::to_string(i), "n"));
+    intptr_t second = open("T.DBF");
     for (intptr_t n : {1, 4, 6}) {
         Pack del(TL_DELETE);
         del[2] = t;
@@ -149,6 +150,9 @@ TEST_F(DataFile, PackDropsExactlyTheDeletedRecordsAndRenumbers) {
     std::vector<uint8_t> b = readFile(dir.path("T.DBF"));
     EXPECT_EQ(b.size(), 32u * 7 + 33 + 3 * 152 + 1);
     EXPECT_EQ(u32(b, 4), 3u);
+    // A second handle of the same file sees the packed table.
+    EXPECT_EQ(count(second), 3u);
+    EXPECT_EQ(read(second, 3)[1], 5);
     // Still usable after the pack, and reopened the same.
     EXPECT_EQ(append(t, userRecord(9, "u9", "n")), 4u);
     intptr_t again = open("T.DBF");
