@@ -137,7 +137,7 @@ int16_t tPar::StartGrab() {
     return kReady;
 }
 
-bool tPar::IsGrabDone() { return int32_t(tickMs() - exposureDeadline_) >= 0; }
+bool tPar::IsGrabDone() { return int32_t(tickMs() - exposureDeadline_) > 0; }
 
 int16_t tPar::Control(int, int32_t) { return 0; }
 

@@ -8,10 +8,8 @@
 
 namespace ovf {
 
-LibraryState::LibraryState() : port(platform::openPortIoFromEnvironment()) {
-    driver = createBoard(0);
-    internalFile = defaultInternalFile();
-}
+LibraryState::LibraryState()
+    : internalFile(defaultInternalFile()), port(platform::openPortIoFromEnvironment()) {}
 
 LibraryState::~LibraryState() {
     if (driver) {
@@ -24,6 +22,12 @@ LibraryState::~LibraryState() {
 
 LibraryState& lib() {
     static LibraryState state;
+    // The board-0 driver refers to the state's descriptors: made once the state exists.
+    static bool made = false;
+    if (!made) {
+        made = true;
+        state.driver = createBoard(0);
+    }
     return state;
 }
 

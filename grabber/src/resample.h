@@ -1,6 +1,7 @@
 #pragma once
 // Error-accumulation resampling: source items are repeated or dropped evenly, no filtering.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,7 +29,7 @@ void errorAccumulate(int sourceCount, int outputCount, Emit&& emit) {
 // The source index of every output item, for row converters that step through a row.
 inline std::vector<int32_t> resampleTable(int sourceCount, int outputCount) {
     std::vector<int32_t> table;
-    table.reserve(size_t(outputCount > 0 ? outputCount : 0));
+    table.reserve(std::size_t(outputCount > 0 ? outputCount : 0));
     errorAccumulate(sourceCount, outputCount, [&](int s) { table.push_back(s); });
     return table;
 }

@@ -10,14 +10,9 @@
 #include "drivers.h"
 #include "exported_layer.h"
 #include "library_state.h"
+#include "tune_levels.h"
 
 namespace ovf {
-
-struct FrameLevels {
-    int low = 0;    // L
-    int high = 0;   // H
-    int middle = 0; // M: twice the mid-tone pixels minus all pixels
-};
 
 FrameLevels measureLevels(const uint8_t* frame, size_t count) {
     std::array<int32_t, 256> histogram{};
