@@ -15,12 +15,15 @@ std::unique_ptr<tFrameGrabber> make() {
 
 using Factory = std::unique_ptr<tFrameGrabber> (*)();
 
-constexpr Factory kBoardClassTable[kBoardCount] = {
-    &make<tFrameGrabber>, &make<tPar>, &make<tFPV>, &make<tVPP>, &make<tCE>, &make<tMIL>};
+constexpr Factory kBoardClassTable[kBoardCount] = {&make<tFrameGrabber>, &make<tPar>, &make<tFPV>,
+                                                   &make<tVPP>,          &make<tCE>,  &make<tMIL>};
 
-constexpr const char* kBoardNames[kBoardCount] = {
-    "(None)", "Orvane KV-7", "Integral Technologies FlashPoint", "MRT VideoPort Pro",
-    "Digital Vision ComputerEyes/RT", "Matrox Meteor"};
+constexpr const char* kBoardNames[kBoardCount] = {"(None)",
+                                                  "Orvane KV-7",
+                                                  "Integral Technologies FlashPoint",
+                                                  "MRT VideoPort Pro",
+                                                  "Digital Vision ComputerEyes/RT",
+                                                  "Matrox Meteor"};
 
 }  // namespace
 

@@ -14,17 +14,15 @@ namespace ovf {
 
 namespace {
 
-enum CaptureFlag : int16_t {
-    kLarge = 0x02, kUnscaled = 0x04, kColour = 0x08, kHeldFrame = 0x10
-};
+enum CaptureFlag : int16_t { kLarge = 0x02, kUnscaled = 0x04, kColour = 0x08, kHeldFrame = 0x10 };
 
 void invert(uint8_t* data, size_t count) {
     for (size_t i = 0; i < count; ++i) data[i] = uint8_t(255 - data[i]);
 }
 
 // One source row into one output row; columns holds the source pixel of each output pixel.
-void convertRow(const uint8_t* src, uint8_t* dst, const std::vector<int32_t>& columns,
-                int srcBpp, int outBpp) {
+void convertRow(const uint8_t* src, uint8_t* dst, const std::vector<int32_t>& columns, int srcBpp,
+                int outBpp) {
     const int32_t* col = columns.data();
     const size_t n = columns.size();
     if (outBpp == 1) {
@@ -42,7 +40,7 @@ void convertRow(const uint8_t* src, uint8_t* dst, const std::vector<int32_t>& co
 }
 
 class TransferSizeScope {
-public:
+  public:
     TransferSizeScope(int16_t w, int16_t h)
         : savedW_(lib().transferWidth), savedH_(lib().transferHeight) {
         lib().transferWidth = w;
@@ -55,7 +53,7 @@ public:
     TransferSizeScope(const TransferSizeScope&) = delete;
     TransferSizeScope& operator=(const TransferSizeScope&) = delete;
 
-private:
+  private:
     int16_t savedW_, savedH_;
 };
 
@@ -119,8 +117,10 @@ int16_t captureFrame(int16_t channel, uint8_t* frame, int16_t flags) {
     auto& s = lib().settings;
     const ChannelSettings ch = s.channels[size_t(s.channelNo & (kMaxChannels - 1))];
     const bool wasLive = d.IsLive();
-    if (wasLive) d.StopLive();
-    else if (!(flags & kHeldFrame)) d.Grab();
+    if (wasLive)
+        d.StopLive();
+    else if (!(flags & kHeldFrame))
+        d.Grab();
 
     const bool colourSource =
         d.HasCap(capColour) && ((flags & kColour) || d.HasCap(capColourSource));
@@ -131,9 +131,9 @@ int16_t captureFrame(int16_t channel, uint8_t* frame, int16_t flags) {
 
     d.Control(kindColourMode, (flags & kColour) ? 1 : 0);
     int16_t result;
-    const bool direct = !(flags & (kColour | kLarge)) &&
-                        (d.HasCap(capDirectScaledRead) ||
-                         ((flags & kUnscaled) && !(colourSource && outBpp == 1)));
+    const bool direct =
+        !(flags & (kColour | kLarge)) &&
+        (d.HasCap(capDirectScaledRead) || ((flags & kUnscaled) && !(colourSource && outBpp == 1)));
     if (direct && !(flags & kUnscaled) && ch[kWH] <= 0) {
         result = 1;  // an empty square: nothing to read
     } else if (direct) {

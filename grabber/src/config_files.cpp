@@ -1,10 +1,10 @@
 // The internal configuration file, the board number kept in it, and loading and saving of
 // a board's sections.
 
+#include <unistd.h>
 #include <cctype>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "drivers.h"
 #include "exported_layer.h"
@@ -17,7 +17,9 @@ namespace ovf {
 
 namespace {
 
-bool beginsAtRoot(const std::string& s) { return !s.empty() && platform::isSeparator(s[0]); }
+bool beginsAtRoot(const std::string& s) {
+    return !s.empty() && platform::isSeparator(s[0]);
+}
 
 std::string lowerName(const std::string& path) {
     // Names are kept in lower case; directories keep their case (file systems here are
@@ -43,7 +45,8 @@ std::string fileFor(const std::string& name) {
 }  // namespace
 
 std::string defaultInternalFile() {
-    const std::string dir = platform::moduleDirectory(reinterpret_cast<const void*>(&defaultInternalFile));
+    const std::string dir =
+        platform::moduleDirectory(reinterpret_cast<const void*>(&defaultInternalFile));
     return lowerName(dir + "OVFINT.INI");
 }
 
@@ -51,7 +54,8 @@ int16_t setInternalConfigFile(const std::string& given, bool search) {
     if (given.size() > kMaxNameLength) return 1;
     std::string name = given.empty() ? "OVFINT.INI" : given;
     if (search && name.find(':') == std::string::npos && !beginsAtRoot(name))
-        name = platform::moduleDirectory(reinterpret_cast<const void*>(&defaultInternalFile)) + name;
+        name =
+            platform::moduleDirectory(reinterpret_cast<const void*>(&defaultInternalFile)) + name;
     lib().internalFile = lowerName(name);
     return 0;
 }
@@ -65,8 +69,7 @@ int16_t loadConfig(const std::string& name) {
     for (int index = channels; index >= 0; --index) {
         const int16_t r = d.TransferSection(index, file, kLoad);
         if (r != 0 && (result == 0 || result == 2)) result = r;
-        if (index == 0)
-            d.Control(kindChannel, lib().settings.channelNo | kForceInput);
+        if (index == 0) d.Control(kindChannel, lib().settings.channelNo | kForceInput);
         if (r == 1) break;
     }
     return result;

@@ -42,18 +42,24 @@ uint32_t calibrateShortWait() {
     }
 }
 
-uint8_t rotateRight(uint8_t b) { return uint8_t((b >> 1) | ((b & 1) << 7)); }
+uint8_t rotateRight(uint8_t b) {
+    return uint8_t((b >> 1) | ((b & 1) << 7));
+}
 
 }  // namespace
 
-void tCE::Create() { descriptor = &ceDescriptor(); }
+void tCE::Create() {
+    descriptor = &ceDescriptor();
+}
 
 void tCE::writeControl(uint8_t value) {
     lib().ceControl = value;
     port().outByte(uint16_t(lib().settings.ioBase), value);
 }
 
-void tCE::shortWait() { delayLoop(lib().ceShortWait); }
+void tCE::shortWait() {
+    delayLoop(lib().ceShortWait);
+}
 
 bool tCE::probe(uint16_t base) {
     auto& io = port();
@@ -219,7 +225,9 @@ int16_t tCE::StartGrab() {
     return kReady;
 }
 
-bool tCE::IsGrabDone() { return tFrameGrabber::IsGrabDone(); }
+bool tCE::IsGrabDone() {
+    return tFrameGrabber::IsGrabDone();
+}
 
 void tCE::readRow(uint8_t* dst, int row, int x, int width) {
     auto& io = port();

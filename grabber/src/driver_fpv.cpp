@@ -14,12 +14,18 @@ namespace {
 constexpr int kLastReadableLine = 484;
 constexpr uint32_t kSettleMs = 60;
 
-FpvLibrary& fpv() { return lib().fpv; }
-FpvState& state() { return lib().fpvState; }
+FpvLibrary& fpv() {
+    return lib().fpv;
+}
+FpvState& state() {
+    return lib().fpvState;
+}
 
 }  // namespace
 
-void tFPV::Create() { descriptor = &fpvDescriptor(); }
+void tFPV::Create() {
+    descriptor = &fpvDescriptor();
+}
 
 int16_t tFPV::Init(const std::string& file, bool resetDefaults) {
     if (initialised) Close();
@@ -61,8 +67,8 @@ void tFPV::ApplyInputWindow(bool on, bool force) {
         st.offscreenHeight = fh;
     }
     const auto& ch = currentChannel();
-    const bool moved = ch[kXMin] != st.window[0] || ch[kYMin] != st.window[1] ||
-                       ch[kWH] != st.window[2];
+    const bool moved =
+        ch[kXMin] != st.window[0] || ch[kYMin] != st.window[1] || ch[kWH] != st.window[2];
     if (moved || on != st.offscreen) {
         SetInputWindow(int16_t(ToBoardX(ch[kXMin])), ch[kYMin], int16_t(ToBoardX(ch[kWH])),
                        ch[kWH]);
@@ -161,10 +167,14 @@ int16_t tFPV::Control(int kind, int32_t value) {
                 Control(kindBrightnessContrast,
                         int32_t(uint16_t(ch[kBrightness])) | (int32_t(ch[kContrast]) << 16));
             }
-            if (ch[kSaturation] == -1) ch[kSaturation] = int16_t(Query(kindSaturation));
-            else Control(kindSaturation, ch[kSaturation]);
-            if (ch[kSharpness] == -1) ch[kSharpness] = int16_t(Query(kindSharpness));
-            else Control(kindSharpness, ch[kSharpness]);
+            if (ch[kSaturation] == -1)
+                ch[kSaturation] = int16_t(Query(kindSaturation));
+            else
+                Control(kindSaturation, ch[kSaturation]);
+            if (ch[kSharpness] == -1)
+                ch[kSharpness] = int16_t(Query(kindSharpness));
+            else
+                Control(kindSharpness, ch[kSharpness]);
             return 0;
         }
         case kindBrightnessContrast: {

@@ -11,20 +11,24 @@ namespace ovf {
 
 namespace {
 
-MilLibrary& milLib() { return lib().mil; }
+MilLibrary& milLib() {
+    return lib().mil;
+}
 
 int64_t grabEndHook(int64_t hookType, MIL_ID event, void* user) {
     auto* self = static_cast<tMIL*>(user);
     self->stretchDisplayRows();
     if (self->previousHook)
         return reinterpret_cast<MIL_HOOK>(self->previousHook)(hookType, event,
-                                                               self->previousHookData);
+                                                              self->previousHookData);
     return 0;
 }
 
 }  // namespace
 
-tMIL::~tMIL() { release(); }
+tMIL::~tMIL() {
+    release();
+}
 
 void tMIL::Create() {
     descriptor = &milDescriptor();
@@ -194,7 +198,9 @@ int16_t tMIL::StartCaptureMode(int16_t) {
     return 0;
 }
 
-bool tMIL::IsLive() { return live; }
+bool tMIL::IsLive() {
+    return live;
+}
 
 void tMIL::AttachWindow(void* window, bool repaintOnly) {
     if (!initialised || repaintOnly || attached) return;
@@ -219,7 +225,9 @@ void tMIL::DetachWindow() {
     attached = false;
 }
 
-void tMIL::ReleaseWindow() { DetachWindow(); }
+void tMIL::ReleaseWindow() {
+    DetachWindow();
+}
 
 bool tMIL::SetWindow(void* window) {
     liveWindow = window;
@@ -239,7 +247,8 @@ void tMIL::stretchDisplayRows() {
     const size_t stride = size_t(digitiserWidth);
     for (int y = height - 1; y >= 0; --y) {
         const int from = y * rows / height;
-        if (from != y) std::memcpy(displayAddress + y * stride, displayAddress + from * stride, stride);
+        if (from != y)
+            std::memcpy(displayAddress + y * stride, displayAddress + from * stride, stride);
     }
 }
 

@@ -18,7 +18,7 @@ constexpr int kResetPairs = 244;
 constexpr int kGrabResets = 30;
 
 class Kv7Port {
-public:
+  public:
     explicit Kv7Port(uint16_t base) : io_(port()), data_(base), status_(uint16_t(base + 1)) {}
     void reset() {
         for (int i = 0; i < kResetPairs; ++i) {
@@ -38,7 +38,7 @@ public:
         return io_.inByte(status_);
     }
 
-private:
+  private:
     platform::PortIo& io_;
     uint16_t data_;
     uint16_t status_;
@@ -48,7 +48,7 @@ private:
 // picture row lies between two sensor rows. Picture row v shows sensor row
 // (v / 5) * 4 + v % 5, or, when v % 5 == 4, the average of the sensor rows around it.
 class PictureRows {
-public:
+  public:
     PictureRows(uint16_t base, int x, int width, uint8_t* scratch)
         : cam_(base), x_(std::max(0, x)), width_(width), scratch_(scratch) {
         cam_.reset();
@@ -66,7 +66,7 @@ public:
         for (int i = 0; i < width_; ++i) dst[i] = uint8_t((unsigned(a[i]) + b[i]) >> 1);
     }
 
-private:
+  private:
     const uint8_t* sensorRow(int r) {
         for (int s = 0; s < 2; ++s)
             if (slotRow_[s] == r) return slot(s);
@@ -103,7 +103,9 @@ bool usableRect(const Rect& r) {
 
 }  // namespace
 
-void tPar::Create() { descriptor = &parDescriptor(); }
+void tPar::Create() {
+    descriptor = &parDescriptor();
+}
 
 int16_t tPar::Init(const std::string& file, bool resetDefaults) {
     tFrameGrabber::Init(file, resetDefaults);
@@ -126,7 +128,9 @@ int16_t tPar::Init(const std::string& file, bool resetDefaults) {
     return initialised ? kReady : kNotInitialised;
 }
 
-int16_t tPar::Close() { return tFrameGrabber::Close(); }
+int16_t tPar::Close() {
+    return tFrameGrabber::Close();
+}
 
 int16_t tPar::StartGrab() {
     if (!initialised) return kNotInitialised;
@@ -137,16 +141,23 @@ int16_t tPar::StartGrab() {
     return kReady;
 }
 
-bool tPar::IsGrabDone() { return int32_t(tickMs() - exposureDeadline_) > 0; }
+bool tPar::IsGrabDone() {
+    return int32_t(tickMs() - exposureDeadline_) > 0;
+}
 
-int16_t tPar::Control(int, int32_t) { return 0; }
+int16_t tPar::Control(int, int32_t) {
+    return 0;
+}
 
-int32_t tPar::Query(int kind) { return kind == kindBrightnessContrast ? currentChannel()[kBrightness] : 0; }
+int32_t tPar::Query(int kind) {
+    return kind == kindBrightnessContrast ? currentChannel()[kBrightness] : 0;
+}
 
 bool tPar::ReadRect(uint8_t* memory, const Rect& source, int) {
     if (!initialised || !usableRect(source)) return false;
     const bool flip = currentChannel()[kFlipVertically] & 1;
-    PictureRows rows(uint16_t(lib().settings.ioBase), source.x, source.width, lib().parFrame.data());
+    PictureRows rows(uint16_t(lib().settings.ioBase), source.x, source.width,
+                     lib().parFrame.data());
     for (int i = 0; i < source.height; ++i) {
         const int out = flip ? source.height - 1 - i : i;
         rows.row(source.y + i, memory + size_t(out) * size_t(source.width));
@@ -159,7 +170,8 @@ bool tPar::ReadRectScaled(uint8_t* memory, const Rect& source, int) {
     const int outW = lib().transferWidth, outH = lib().transferHeight;
     if (outW <= 0 || outH <= 0) return false;
     const bool flip = currentChannel()[kFlipVertically] & 1;
-    PictureRows rows(uint16_t(lib().settings.ioBase), source.x, source.width, lib().parFrame.data());
+    PictureRows rows(uint16_t(lib().settings.ioBase), source.x, source.width,
+                     lib().parFrame.data());
     const std::vector<int32_t> columns = resampleTable(source.width, outW);
     std::vector<uint8_t> picture(size_t(source.width));
     int have = -1, outRow = 0;

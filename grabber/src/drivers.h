@@ -9,7 +9,7 @@ namespace ovf {
 
 // Orvane KV-7 parallel-port camera.
 class tPar : public tFrameGrabber {
-public:
+  public:
     void Create() override;
     int16_t Init(const std::string& file, bool resetDefaults) override;
     int16_t Close() override;
@@ -20,19 +20,19 @@ public:
     bool ReadRect(uint8_t* memory, const Rect& source, int flag) override;
     bool ReadRectScaled(uint8_t* memory, const Rect& source, int flag) override;
 
-private:
+  private:
     uint32_t exposureDeadline_ = 0;
 };
 
 // MRT VideoPort Pro: not supported by this library.
 class tVPP : public tFrameGrabber {
-public:
+  public:
     int16_t Init(const std::string& file, bool resetDefaults) override;
 };
 
 // Digital Vision ComputerEyes/RT.
 class tCE : public tFrameGrabber {
-public:
+  public:
     void Create() override;
     int16_t Init(const std::string& file, bool resetDefaults) override;
     int16_t StartGrab() override;
@@ -46,7 +46,7 @@ public:
     int16_t contrast = 50;
     uint8_t fieldCount[2] = {0, 0};  // field handshake counters
 
-private:
+  private:
     bool probe(uint16_t base);
     void writeControl(uint8_t value);
     void shortWait();
@@ -57,7 +57,7 @@ private:
 
 // Integral Technologies FlashPoint, through its vendor library.
 class tFPV : public tFrameGrabber {
-public:
+  public:
     void Create() override;
     int16_t Init(const std::string& file, bool resetDefaults) override;
     int16_t Grab() override;
@@ -78,7 +78,7 @@ public:
 
 // Matrox Meteor, through the Matrox Imaging Library.
 class tMIL : public tFrameGrabber {
-public:
+  public:
     ~tMIL() override;
     void Create() override;
     int16_t Init(const std::string& file, bool resetDefaults) override;
@@ -116,7 +116,7 @@ public:
     // Grab-end handler of the live display.
     void stretchDisplayRows();
 
-private:
+  private:
     void release();
 };
 

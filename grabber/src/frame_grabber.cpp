@@ -14,7 +14,9 @@ ChannelSettings& tFrameGrabber::currentChannel() {
     return s.channels[static_cast<size_t>(s.channelNo & (kMaxChannels - 1))];
 }
 
-void tFrameGrabber::Create() { descriptor = &noneDescriptor(); }
+void tFrameGrabber::Create() {
+    descriptor = &noneDescriptor();
+}
 
 int16_t tFrameGrabber::Init(const std::string&, bool resetDefaults) {
     auto& s = lib().settings;
@@ -72,14 +74,26 @@ int16_t tFrameGrabber::Close() {
 void tFrameGrabber::DetachWindow() {}
 void tFrameGrabber::ApplyInputWindow(bool, bool) {}
 void tFrameGrabber::ReleaseWindow() {}
-void tFrameGrabber::StartLive() { live = true; }
-int16_t tFrameGrabber::StartGrab() { return initialised ? kReady : kNotInitialised; }
-bool tFrameGrabber::IsGrabDone() { return true; }
+void tFrameGrabber::StartLive() {
+    live = true;
+}
+int16_t tFrameGrabber::StartGrab() {
+    return initialised ? kReady : kNotInitialised;
+}
+bool tFrameGrabber::IsGrabDone() {
+    return true;
+}
 void tFrameGrabber::SetInputWindow(int16_t, int16_t, int16_t, int16_t) {}
 void tFrameGrabber::AttachWindow(void*, bool) {}
-bool tFrameGrabber::IsLive() { return live; }
-int16_t tFrameGrabber::Control(int, int32_t) { return 0; }
-int32_t tFrameGrabber::Query(int) { return 0; }
+bool tFrameGrabber::IsLive() {
+    return live;
+}
+int16_t tFrameGrabber::Control(int, int32_t) {
+    return 0;
+}
+int32_t tFrameGrabber::Query(int) {
+    return 0;
+}
 
 int32_t tFrameGrabber::ReadImage(const Rect& source, const Rect* destination, uint8_t* memory) {
     const Rect& area = destination ? *destination : source;
@@ -102,16 +116,24 @@ int32_t tFrameGrabber::ReadImage(const Rect& source, const Rect* destination, ui
     return source.area();
 }
 
-bool tFrameGrabber::ReadRect(uint8_t*, const Rect&, int) { return true; }
-bool tFrameGrabber::ReadRectScaled(uint8_t*, const Rect&, int) { return true; }
-bool tFrameGrabber::SetWindow(void*) { return true; }
+bool tFrameGrabber::ReadRect(uint8_t*, const Rect&, int) {
+    return true;
+}
+bool tFrameGrabber::ReadRectScaled(uint8_t*, const Rect&, int) {
+    return true;
+}
+bool tFrameGrabber::SetWindow(void*) {
+    return true;
+}
 void tFrameGrabber::GrabToBuffer() {}
 
 std::string tFrameGrabber::SectionName(int index) const {
     std::string name = descriptor->sectionWord;
     char suffix[24];
-    if (index == 0) std::snprintf(suffix, sizeof suffix, " common");
-    else std::snprintf(suffix, sizeof suffix, " channel %d", index);
+    if (index == 0)
+        std::snprintf(suffix, sizeof suffix, " common");
+    else
+        std::snprintf(suffix, sizeof suffix, " channel %d", index);
     name += suffix;
     if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);
     return name;

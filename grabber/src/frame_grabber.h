@@ -17,43 +17,49 @@ struct Rect {
 
 // Kinds of Control and Query.
 enum ControlKind : int {
-    kindChannel = 0, kindBrightnessContrast = 1, kindSaturation = 2, kindSharpness = 3,
-    kindTypeStandard = 4, kindAspectRatio = 5, kindField = 6, kindColourMode = 7
+    kindChannel = 0,
+    kindBrightnessContrast = 1,
+    kindSaturation = 2,
+    kindSharpness = 3,
+    kindTypeStandard = 4,
+    kindAspectRatio = 5,
+    kindField = 6,
+    kindColourMode = 7
 };
 
 constexpr int16_t kKeepInput = 0x100;
 constexpr int16_t kForceInput = 0x200;
 
 class tFrameGrabber {
-public:
+  public:
     tFrameGrabber() = default;
     tFrameGrabber(const tFrameGrabber&) = delete;
     tFrameGrabber& operator=(const tFrameGrabber&) = delete;
 
-    virtual void Create();                                               // 0
-    virtual int16_t Init(const std::string& file, bool resetDefaults);   // 1
-    virtual int16_t Grab();                                              // 2
-    virtual void SetFrameSize(int16_t width, int16_t height);            // 3
-    virtual int16_t StartCaptureMode(int16_t channel);                   // 4
-    virtual void StopLive();                                             // 5
-    virtual int16_t Close();                                             // 6
-    virtual void DetachWindow();                                         // 7
-    virtual void ApplyInputWindow(bool on, bool force);                  // 8
-    virtual void ReleaseWindow();                                        // 9
-    virtual void StartLive();                                            // 10
-    virtual int16_t StartGrab();                                         // 11
-    virtual bool IsGrabDone();                                           // 12
+    virtual void Create();                                                    // 0
+    virtual int16_t Init(const std::string& file, bool resetDefaults);        // 1
+    virtual int16_t Grab();                                                   // 2
+    virtual void SetFrameSize(int16_t width, int16_t height);                 // 3
+    virtual int16_t StartCaptureMode(int16_t channel);                        // 4
+    virtual void StopLive();                                                  // 5
+    virtual int16_t Close();                                                  // 6
+    virtual void DetachWindow();                                              // 7
+    virtual void ApplyInputWindow(bool on, bool force);                       // 8
+    virtual void ReleaseWindow();                                             // 9
+    virtual void StartLive();                                                 // 10
+    virtual int16_t StartGrab();                                              // 11
+    virtual bool IsGrabDone();                                                // 12
     virtual void SetInputWindow(int16_t x, int16_t y, int16_t w, int16_t h);  // 13
-    virtual void AttachWindow(void* window, bool repaintOnly);           // 14
-    virtual bool IsLive();                                               // 15
-    virtual int16_t Control(int kind, int32_t value);                    // 16
-    virtual int32_t Query(int kind);                                     // 17
+    virtual void AttachWindow(void* window, bool repaintOnly);                // 14
+    virtual bool IsLive();                                                    // 15
+    virtual int16_t Control(int kind, int32_t value);                         // 16
+    virtual int32_t Query(int kind);                                          // 17
     virtual int32_t ReadImage(const Rect& source, const Rect* destination,
-                              uint8_t* memory);                          // 18
+                              uint8_t* memory);                                  // 18
     virtual bool ReadRect(uint8_t* memory, const Rect& source, int flag);        // 19
     virtual bool ReadRectScaled(uint8_t* memory, const Rect& source, int flag);  // 20
-    virtual bool SetWindow(void* window);                                // 21
-    virtual void GrabToBuffer();                                         // 22
+    virtual bool SetWindow(void* window);                                        // 21
+    virtual void GrabToBuffer();                                                 // 22
     virtual ~tFrameGrabber() = default;
 
     bool HasCap(uint32_t flags) const { return (descriptor->flags & flags) != 0; }
@@ -71,7 +77,7 @@ public:
     int16_t windowHeight = 0;
     uint32_t lastGrabMs = 0;  // duration of the last base Grab
 
-protected:
+  protected:
     // The settings of the channel the board is set to.
     static struct ChannelSettings& currentChannel();
 };
@@ -80,8 +86,13 @@ enum TransferMode : int { kLoad = 1, kSave = 2 };
 
 // Result codes of the drivers.
 enum DriverResult : int16_t {
-    kReady = 0, kNotInitialised = 2, kNoFrameBuffer = 3, kGrabTimeout = 4,
-    kNotSupported = 6, kVendorSetupFailed = 7, kReinitFailed = 13
+    kReady = 0,
+    kNotInitialised = 2,
+    kNoFrameBuffer = 3,
+    kGrabTimeout = 4,
+    kNotSupported = 6,
+    kVendorSetupFailed = 7,
+    kReinitFailed = 13
 };
 
 }  // namespace ovf

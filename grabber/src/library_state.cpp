@@ -31,17 +31,27 @@ LibraryState& lib() {
     return state;
 }
 
-bool portAccessPossible() { return lib().port != nullptr; }
-platform::PortIo& port() { return *lib().port; }
-void setPortIo(std::unique_ptr<platform::PortIo> io) { lib().port = std::move(io); }
+bool portAccessPossible() {
+    return lib().port != nullptr;
+}
+platform::PortIo& port() {
+    return *lib().port;
+}
+void setPortIo(std::unique_ptr<platform::PortIo> io) {
+    lib().port = std::move(io);
+}
 
-void errorBeep() { ++lib().errorBeeps; }
+void errorBeep() {
+    ++lib().errorBeeps;
+}
 
 uint32_t tickMs() {
     using namespace std::chrono;
     return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace ovf

@@ -51,13 +51,13 @@ struct LibraryState {
     std::vector<uint8_t> parFrame;  // frame buffer of the parallel-port camera
     uint8_t ceControl = 0;          // control register image
     int ceAdjust[2] = {32, 32};
-    uint32_t ceShortWait = 1;       // delay loop count of one short wait
+    uint32_t ceShortWait = 1;  // delay loop count of one short wait
     FpvLibrary fpv;
     FpvState fpvState;
     MilLibrary mil;
 
     // Hooks set by the dialog and the host program.
-    std::function<bool()> escapePressed;       // polled by OvfTune
+    std::function<bool()> escapePressed;         // polled by OvfTune
     std::function<int16_t()> dialogSynchronize;  // OvfSynchronizeFramegrabber while open
 
     uint32_t errorBeeps = 0;

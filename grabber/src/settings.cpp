@@ -3,9 +3,9 @@
 namespace ovf {
 
 const char* const kChannelKeys[kChannelValues - 1] = {
-    "Brightness", "Contrast", "Saturation",     "Sharpness", "InputStd",
-    "InputType",  "XMin",     "YMin",           "WH",        "AspectRatio",
-    "Invertion",  "FlipVertically", "LiveOrgX", "LiveOrgY",  "Interlace"};
+    "Brightness", "Contrast",       "Saturation", "Sharpness", "InputStd",
+    "InputType",  "XMin",           "YMin",       "WH",        "AspectRatio",
+    "Invertion",  "FlipVertically", "LiveOrgX",   "LiveOrgY",  "Interlace"};
 
 const char* const kCommonKeys[2] = {"ChannelNo", "IOBase"};
 

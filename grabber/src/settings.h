@@ -9,8 +9,21 @@ namespace ovf {
 
 // Indices of the sixteen values of one channel.
 enum ChannelValue : int {
-    kBrightness, kContrast, kSaturation, kSharpness, kInputStd, kInputType, kXMin, kYMin,
-    kWH, kAspectRatio, kInvertion, kFlipVertically, kLiveOrgX, kLiveOrgY, kInterlace,
+    kBrightness,
+    kContrast,
+    kSaturation,
+    kSharpness,
+    kInputStd,
+    kInputType,
+    kXMin,
+    kYMin,
+    kWH,
+    kAspectRatio,
+    kInvertion,
+    kFlipVertically,
+    kLiveOrgX,
+    kLiveOrgY,
+    kInterlace,
     kDialogFlags,  // no key: dialog flag 0x01
     kChannelValues
 };
@@ -32,7 +45,9 @@ struct GrabberSettings {
 // Marks of a default value.
 constexpr int16_t kUnusedKey = INT16_MIN;  // 0x8000 alone: neither read nor written
 constexpr int16_t kHexMark = 0x4000;       // written as "0x" and four upper-case digits
-constexpr int16_t defaultValueOf(int16_t d) { return static_cast<int16_t>(d & 0x3FFF); }
+constexpr int16_t defaultValueOf(int16_t d) {
+    return static_cast<int16_t>(d & 0x3FFF);
+}
 
 // Configuration keys, in value order; the sixteenth value has none.
 extern const char* const kChannelKeys[kChannelValues - 1];

@@ -39,8 +39,10 @@ FrameLevels measureLevels(const uint8_t* frame, size_t count) {
         if (running >= tenth) break;
     }
     f.high = std::max(level, 0);
-    if (f.high > 56 && running > tenth) f.high = 68;
-    else if (f.high < f.low) f.high = std::max(0, f.low);
+    if (f.high > 56 && running > tenth)
+        f.high = 68;
+    else if (f.high < f.low)
+        f.high = std::max(0, f.low);
     return f;
 }
 
@@ -50,7 +52,8 @@ bool escapePressed() {
     auto& hook = lib().escapePressed;
     if (hook) return hook();
     using HostCheck = int (*)();
-    static const auto host = reinterpret_cast<HostCheck>(::dlsym(RTLD_DEFAULT, "ovf_host_escape_pressed"));
+    static const auto host =
+        reinterpret_cast<HostCheck>(::dlsym(RTLD_DEFAULT, "ovf_host_escape_pressed"));
     return host != nullptr && host() != 0;
 }
 
@@ -82,8 +85,10 @@ int16_t tune(int16_t channel) {
             captureFrame(channel, s.workFrame.data(), 0);
             f = measureLevels(s.workFrame.data(), kFrameBytes);
             v = (f.low + f.high) / 2;
-            if (v < 32) bLo = b;
-            else bHi = b;
+            if (v < 32)
+                bLo = b;
+            else
+                bHi = b;
             if (bHi - bLo < 2) break;
             if (f.low > 5 && f.high <= 57 && std::abs(v - 31) < 4) break;
         }

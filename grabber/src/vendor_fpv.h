@@ -13,7 +13,9 @@ struct FpvLibrary {
 #undef OVF_FPV_POINTER
     void* handle = nullptr;
 
-    bool loaded() const { return handle != nullptr; }
+    bool loaded() const {
+        return handle != nullptr;
+    }
     // Loads "FPV32.DLL" or "libfpv32.so" once; false unless every entry point resolves.
     bool load();
     void release();

@@ -13,7 +13,9 @@ struct MilLibrary {
     void* handle = nullptr;
     void* meteorHandle = nullptr;
 
-    bool loaded() const { return handle != nullptr; }
+    bool loaded() const {
+        return handle != nullptr;
+    }
     // Loads "milmet.dll"/"libmilmet.so" and "mil.dll"/"libmil.so" once; false unless every
     // entry point resolves (both are released then).
     bool load();

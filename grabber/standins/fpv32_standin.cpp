@@ -29,8 +29,8 @@ void digitise() {
                 const int sx = board.inX + x * board.inW / board.offW;
                 const int sy = 2 * board.inY + y * board.inH / board.offH;
                 board.offscreen[(size_t(y) * size_t(board.offW) + size_t(x)) * 3 + size_t(c)] =
-                    standin::fpvAdjust(standin::fpvScene(board.source, sx, sy, c),
-                                       board.adjust[2], board.adjust[3]);
+                    standin::fpvAdjust(standin::fpvScene(board.source, sx, sy, c), board.adjust[2],
+                                       board.adjust[3]);
             }
 }
 
@@ -49,9 +49,15 @@ EXPORT int32_t FPV_VideoLive(int32_t on, int32_t) {
     board.live = on != 0;
     return 0;
 }
-EXPORT int32_t FPV_GetLiveStatus(void) { return board.live ? 1 : 0; }
-EXPORT int32_t FPV_AutoWindow(void*, int32_t, int32_t, int32_t, int32_t, int32_t) { return 0; }
-EXPORT int32_t FPV_SetVideoWindow(int32_t, int32_t, int32_t, int32_t, int32_t) { return 0; }
+EXPORT int32_t FPV_GetLiveStatus(void) {
+    return board.live ? 1 : 0;
+}
+EXPORT int32_t FPV_AutoWindow(void*, int32_t, int32_t, int32_t, int32_t, int32_t) {
+    return 0;
+}
+EXPORT int32_t FPV_SetVideoWindow(int32_t, int32_t, int32_t, int32_t, int32_t) {
+    return 0;
+}
 EXPORT int32_t FPV_VideoOffscreen(int32_t w, int32_t h, int32_t bits, int32_t) {
     if (w <= 0 || h <= 0 || bits != 24 || w > 2048 || h > 2048) return 1;
     board.offW = w;
@@ -70,9 +76,15 @@ EXPORT int32_t FPV_VideoGrab(int32_t, int32_t, int32_t, int32_t) {
     board.live = false;
     return 0;
 }
-EXPORT int32_t FPV_GetVideoType(void) { return board.type; }
-EXPORT int32_t FPV_GetVideoStandard(void) { return board.standard; }
-EXPORT int32_t FPV_GetVideoSource(void) { return board.source; }
+EXPORT int32_t FPV_GetVideoType(void) {
+    return board.type;
+}
+EXPORT int32_t FPV_GetVideoStandard(void) {
+    return board.standard;
+}
+EXPORT int32_t FPV_GetVideoSource(void) {
+    return board.source;
+}
 EXPORT int32_t FPV_SetVideoAdjustments(int32_t which, int32_t value) {
     if (which < 0 || which > 7) return 1;
     board.adjust[which] = value < 0 ? 0 : (value > 63 ? 63 : value);

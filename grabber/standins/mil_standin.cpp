@@ -54,7 +54,9 @@ int channelIndex(int64_t code) {
 
 }  // namespace
 
-EXPORT MIL_ID MappAlloc(int64_t, MIL_ID* app) { return allocate("MappAlloc", app); }
+EXPORT MIL_ID MappAlloc(int64_t, MIL_ID* app) {
+    return allocate("MappAlloc", app);
+}
 EXPORT void MappFree(MIL_ID) {}
 EXPORT void MappControl(int64_t, int64_t) {}
 EXPORT MIL_ID MsysAlloc(void* descriptor, int64_t, int64_t, MIL_ID* sys) {
@@ -76,7 +78,9 @@ EXPORT void MdispFree(MIL_ID) {}
 EXPORT void MdispSelect(MIL_ID, MIL_ID) {}
 EXPORT void MdispSelectWindow(MIL_ID, MIL_ID, void*) {}
 EXPORT void MdispDeselect(MIL_ID, MIL_ID) {}
-EXPORT int64_t MdispInquire(MIL_ID, int64_t, void*) { return 0; }
+EXPORT int64_t MdispInquire(MIL_ID, int64_t, void*) {
+    return 0;
+}
 EXPORT void MdispZoom(MIL_ID, int64_t, int64_t) {}
 EXPORT void MdispControl(MIL_ID, int64_t, double) {}
 
@@ -89,8 +93,12 @@ EXPORT MIL_ID MdigAlloc(MIL_ID, int64_t, const char* format, int64_t, MIL_ID* di
     if (id) digitisers[id] = Digitiser{};
     return id;
 }
-EXPORT void MdigFree(MIL_ID dig) { digitisers.erase(dig); }
-EXPORT void MdigChannel(MIL_ID dig, int64_t channel) { digitisers[dig].channel = channel; }
+EXPORT void MdigFree(MIL_ID dig) {
+    digitisers.erase(dig);
+}
+EXPORT void MdigChannel(MIL_ID dig, int64_t channel) {
+    digitisers[dig].channel = channel;
+}
 EXPORT void MdigReference(MIL_ID dig, int64_t type, int64_t value) {
     if (type == 4008) digitisers[dig].brightness = value;
     if (type == 4009) digitisers[dig].contrast = value;
@@ -100,24 +108,43 @@ EXPORT void MdigHalt(MIL_ID) {}
 EXPORT int64_t MdigInquire(MIL_ID dig, int64_t type, void*) {
     const Digitiser& d = digitisers[dig];
     switch (type) {
-        case 1002: return standin::kMilSceneWidth;
-        case 1003: return standin::kMilSceneHeight;
-        case 4000: return d.channel;
-        case 4008: return d.brightness;
-        case 4009: return d.contrast;
-        default: return 0;
+        case 1002:
+            return standin::kMilSceneWidth;
+        case 1003:
+            return standin::kMilSceneHeight;
+        case 4000:
+            return d.channel;
+        case 4008:
+            return d.brightness;
+        case 4009:
+            return d.contrast;
+        default:
+            return 0;
     }
 }
 EXPORT void MdigControl(MIL_ID dig, int64_t type, double value) {
     Digitiser& d = digitisers[dig];
     switch (type) {
-        case 4011: d.scaleX = value; break;
-        case 4012: d.scaleY = value; break;
-        case 4022: d.sizeX = int64_t(value); break;
-        case 4023: d.sizeY = int64_t(value); break;
-        case 4024: d.offsetX = int64_t(value); break;
-        case 4025: d.offsetY = int64_t(value); break;
-        default: break;
+        case 4011:
+            d.scaleX = value;
+            break;
+        case 4012:
+            d.scaleY = value;
+            break;
+        case 4022:
+            d.sizeX = int64_t(value);
+            break;
+        case 4023:
+            d.sizeY = int64_t(value);
+            break;
+        case 4024:
+            d.offsetX = int64_t(value);
+            break;
+        case 4025:
+            d.offsetY = int64_t(value);
+            break;
+        default:
+            break;
     }
 }
 EXPORT void MdigGrabWait(MIL_ID, int64_t) {}
@@ -139,7 +166,9 @@ EXPORT void MdigGrab(MIL_ID dig, MIL_ID buf) {
         }
     if (d.hook) d.hook(5, dig, d.hookUser);
 }
-EXPORT void MdigGrabContinuous(MIL_ID dig, MIL_ID buf) { MdigGrab(dig, buf); }
+EXPORT void MdigGrabContinuous(MIL_ID dig, MIL_ID buf) {
+    MdigGrab(dig, buf);
+}
 EXPORT void MdigHookFunction(MIL_ID dig, int64_t, MIL_HOOK fn, void* user, MIL_HOOK* previous,
                              void** previousUser) {
     Digitiser& d = digitisers[dig];
@@ -158,10 +187,13 @@ EXPORT MIL_ID MbufAlloc2d(MIL_ID, int64_t sx, int64_t sy, int64_t type, int64_t,
     if (id) buffers[id] = Buffer{sx, sy, std::vector<uint8_t>(size_t(sx * sy), 0)};
     return id;
 }
-EXPORT void MbufFree(MIL_ID buf) { buffers.erase(buf); }
+EXPORT void MbufFree(MIL_ID buf) {
+    buffers.erase(buf);
+}
 EXPORT void MbufClear(MIL_ID buf, double value) {
     auto it = buffers.find(buf);
-    if (it != buffers.end()) std::memset(it->second.data.data(), int(value), it->second.data.size());
+    if (it != buffers.end())
+        std::memset(it->second.data.data(), int(value), it->second.data.size());
 }
 EXPORT void MbufGet2d(MIL_ID buf, int64_t x, int64_t y, int64_t w, int64_t h, void* dst) {
     auto it = buffers.find(buf);
@@ -181,7 +213,9 @@ EXPORT void MbufCopy(MIL_ID src, MIL_ID dst) {
     if (a != buffers.end() && b != buffers.end() && a->second.data.size() == b->second.data.size())
         b->second.data = a->second.data;
 }
-EXPORT void MbufCopyClip(MIL_ID src, MIL_ID dst, int64_t, int64_t) { MbufCopy(src, dst); }
+EXPORT void MbufCopyClip(MIL_ID src, MIL_ID dst, int64_t, int64_t) {
+    MbufCopy(src, dst);
+}
 EXPORT int64_t MbufInquire(MIL_ID buf, int64_t type, void*) {
     auto it = buffers.find(buf);
     if (it == buffers.end()) return 0;

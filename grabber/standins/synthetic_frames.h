@@ -13,9 +13,12 @@ constexpr int kFpvSceneHeight = 480;
 inline uint8_t fpvScene(int source, int x, int y, int byte) {
     if (x < 0 || y < 0 || x >= kFpvSceneWidth || y >= kFpvSceneHeight) return 0;
     switch (byte) {
-        case 0: return uint8_t((x / 3 + y / 5 + source * 40) & 0xFF);
-        case 1: return uint8_t(((x + y) / 4 + ((x / 20 + y / 20) & 1) * 30) & 0xFF);
-        default: return uint8_t((y / 2 + 7 * source) & 0xFF);
+        case 0:
+            return uint8_t((x / 3 + y / 5 + source * 40) & 0xFF);
+        case 1:
+            return uint8_t(((x + y) / 4 + ((x / 20 + y / 20) & 1) * 30) & 0xFF);
+        default:
+            return uint8_t((y / 2 + 7 * source) & 0xFF);
     }
 }
 

@@ -19,7 +19,7 @@ TEST(Resampling, ErrorAccumulationRepeatsAndDropsEvenly) {
 }
 
 class Capture : public GrabberTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(selectBoard(4, "ce"), 0); }
 };
 

@@ -5,7 +5,7 @@
 using namespace ovftest;
 
 class ComputerEyes : public GrabberTest {
-protected:
+  protected:
     platform::SimulatedComputerEyes* card() { return card_; }
     void attach(const std::string& spec) {
         ASSERT_EQ(selectBoard(4, spec), 0);
@@ -127,7 +127,7 @@ TEST_F(ComputerEyes, GrabTimesOutWithoutFieldSignal) {
     attach("ce");
     // Replace the card by a register that answers the probe but never shows a field.
     class Mute final : public platform::SimulatedDevice {
-    public:
+      public:
         Mute() : SimulatedDevice(0x220, 4) {}
         uint8_t read(uint16_t) override { return uint8_t((control_ & 0x08) ? 0x28 : 0x08); }
         void write(uint16_t, uint8_t v) override { control_ = v; }

@@ -20,7 +20,7 @@ int picture(int x, int v) {
 }  // namespace
 
 class ParCamera : public GrabberTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(selectBoard(1, "kv7"), 0); }
 };
 
@@ -62,8 +62,10 @@ TEST_F(ParCamera, LargeAndColourFramesTakeTheStripPath) {
     mismatches = 0;
     for (int oy = 0; oy < 255; ++oy)
         for (int ox = 0; ox < 256; ++ox) {
-            const int want = picture(30 + sourceIndex(ox, 200, 256), 12 + sourceIndex(oy, 200, 255));
-            for (int c = 0; c < 3; ++c) mismatches += frame[size_t((oy * 256 + ox) * 3 + c)] != want;
+            const int want =
+                picture(30 + sourceIndex(ox, 200, 256), 12 + sourceIndex(oy, 200, 255));
+            for (int c = 0; c < 3; ++c)
+                mismatches += frame[size_t((oy * 256 + ox) * 3 + c)] != want;
         }
     EXPECT_EQ(mismatches, 0);
 }

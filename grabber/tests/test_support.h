@@ -19,10 +19,12 @@ namespace ovftest {
 std::string testDirectory();
 
 // The source index that output item o takes when count source items are resampled to out.
-inline int sourceIndex(int o, int count, int out) { return ((o + 1) * count + out - 1) / out - 1; }
+inline int sourceIndex(int o, int count, int out) {
+    return ((o + 1) * count + out - 1) / out - 1;
+}
 
 class GrabberTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override;
 
     // Puts the library back on board 0 with a new internal file, attaches the simulated

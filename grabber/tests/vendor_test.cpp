@@ -20,14 +20,14 @@ int fpvPixel(int source, int x, int y, int c) {
 // The Matrox grab buffer pixel for the default window (110, 20, 370, 370) zoomed to 256 x 255.
 int milPixel(int channel, int x, int y, int brightness = 200, int contrast = 200) {
     const double sx = double(256) / double(370), sy = double(255) / double(370);
-    return standin::milAdjust(
-        standin::milScene(channel, 110 + int(x / sx), 20 + int(y / sy)), brightness, contrast);
+    return standin::milAdjust(standin::milScene(channel, 110 + int(x / sx), 20 + int(y / sy)),
+                              brightness, contrast);
 }
 
 }  // namespace
 
 class FlashPoint : public GrabberTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(selectBoard(2), 0); }
 };
 
@@ -39,7 +39,8 @@ TEST_F(FlashPoint, GreyColourAndLargeFrames) {
     ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
     int mismatches = 0;
     for (int y = 0; y < 255; ++y)
-        for (int x = 0; x < 256; ++x) mismatches += frame[size_t(y * 256 + x)] != fpvPixel(0, x, y, 0);
+        for (int x = 0; x < 256; ++x)
+            mismatches += frame[size_t(y * 256 + x)] != fpvPixel(0, x, y, 0);
     EXPECT_EQ(mismatches, 0);
 
     // Colour: the board's first and third bytes exchanged.
@@ -56,8 +57,9 @@ TEST_F(FlashPoint, GreyColourAndLargeFrames) {
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x)
             for (int c = 0; c < 3; ++c)
-                mismatches += frame[size_t((y * 512 + x) * 3 + c)] !=
-                              fpvPixel(0, sourceIndex(x, 256, 512), sourceIndex(y, 255, 512), 2 - c);
+                mismatches +=
+                    frame[size_t((y * 512 + x) * 3 + c)] !=
+                    fpvPixel(0, sourceIndex(x, 256, 512), sourceIndex(y, 255, 512), 2 - c);
     EXPECT_EQ(mismatches, 0);
     OvfStopCapture();
     EXPECT_FALSE(driver().IsLive());
@@ -98,8 +100,10 @@ TEST_F(FlashPoint, LinesFrom484OnAreCleared) {
         const int off = r * 30;
         const int sy = 20 + (480 + r) * 370 / 602;
         const int want = standin::fpvAdjust(standin::fpvScene(0, 110, sy, 0), 60, 60);
-        if (r < 4) EXPECT_EQ(part[size_t(off)], want) << r;
-        else EXPECT_EQ(std::count(part.begin() + off, part.begin() + off + 30, 0), 30) << r;
+        if (r < 4)
+            EXPECT_EQ(part[size_t(off)], want) << r;
+        else
+            EXPECT_EQ(std::count(part.begin() + off, part.begin() + off + 30, 0), 30) << r;
     }
     // A destination rectangle is not supported.
     const uint32_t beeps = ovf::lib().errorBeeps;

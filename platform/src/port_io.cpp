@@ -41,13 +41,15 @@ std::optional<uint16_t> parportBaseFromIoports(std::istream& listing) {
 namespace {
 
 class HardwarePortIo final : public PortIo {
-public:
+  public:
     explicit HardwarePortIo(int fd) : fd_(fd) {
 #ifdef PLATFORM_HAS_IOPERM
         direct_ = ::iopl(3) == 0;
 #endif
     }
-    ~HardwarePortIo() override { ::close(fd_); }
+    ~HardwarePortIo() override {
+        ::close(fd_);
+    }
     HardwarePortIo(const HardwarePortIo&) = delete;
     HardwarePortIo& operator=(const HardwarePortIo&) = delete;
 
@@ -92,7 +94,7 @@ public:
         return parportBaseFromIoports(listing);
     }
 
-private:
+  private:
     int fd_;
     bool direct_ = false;
 };

@@ -71,10 +71,14 @@ int32_t parseProfileInt(std::string_view text) {
     uint32_t value = 0;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else break;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            break;
         value = value * static_cast<uint32_t>(base) + static_cast<uint32_t>(digit);
     }
     return static_cast<int32_t>(negative ? 0u - value : value);
@@ -130,8 +134,10 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
     std::string entry(key);
     entry.append("=").append(value.value_or("")).append(eol);
     if (keyLine >= 0) {
-        if (value) lines[static_cast<size_t>(keyLine)] = entry;
-        else lines.erase(lines.begin() + keyLine);
+        if (value)
+            lines[static_cast<size_t>(keyLine)] = entry;
+        else
+            lines.erase(lines.begin() + keyLine);
     } else if (value) {
         if (sectionLine < 0) {
             if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back(eol);

@@ -31,9 +31,9 @@ void SimulatedKv7Camera::write(uint16_t offset, uint8_t value) {
     } else if (value == 0x0C) {
         if (exposing_) {
             exposing_ = false;
-            exposureMs_ = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               Clock::now() - exposureStart_)
-                                               .count());
+            exposureMs_ = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - exposureStart_)
+                    .count());
             ++exposures_;
         }
         ++row_;

@@ -14,7 +14,7 @@
 namespace platform {
 
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
     virtual uint8_t inByte(uint16_t port) = 0;
     virtual void outByte(uint16_t port, uint8_t value) = 0;

@@ -20,7 +20,7 @@
 namespace platform {
 
 class SimulatedDevice {
-public:
+  public:
     SimulatedDevice(uint16_t base, uint16_t span) : base_(base), span_(span) {}
     virtual ~SimulatedDevice() = default;
     uint16_t base() const { return base_; }
@@ -28,13 +28,13 @@ public:
     virtual uint8_t read(uint16_t offset) = 0;
     virtual void write(uint16_t offset, uint8_t value) = 0;
 
-private:
+  private:
     uint16_t base_;
     uint16_t span_;
 };
 
 class SimulatedPortBus final : public PortIo {
-public:
+  public:
     // Attaches a board; the bus owns it. Returns it for inspection.
     template <class Device>
     Device* attach(std::unique_ptr<Device> device) {
@@ -49,7 +49,7 @@ public:
     void outWord(uint16_t port, uint16_t value) override;
     std::optional<uint16_t> parallelPortBase() override { return parport_; }
 
-private:
+  private:
     SimulatedDevice* find(uint16_t port);
     std::vector<std::unique_ptr<SimulatedDevice>> devices_;
     std::optional<uint16_t> parport_;
@@ -73,14 +73,14 @@ uint8_t kv7TestPixel(int x, int y);
 uint8_t kv7ExposedPixel(int x, int y, int exposureMs);
 
 class SimulatedKv7Camera final : public SimulatedDevice {
-public:
+  public:
     explicit SimulatedKv7Camera(uint16_t base) : SimulatedDevice(base, 3) {}
     uint8_t read(uint16_t offset) override;
     void write(uint16_t offset, uint8_t value) override;
     int lastExposureMs() const { return exposureMs_; }
     int exposures() const { return exposures_; }
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     uint8_t previous_ = 0;
     int row_ = -1;
@@ -111,7 +111,7 @@ uint8_t ceScenePixel(int x, int y);
 uint8_t ceDigitise(uint8_t scene, int first, int second);
 
 class SimulatedComputerEyes final : public SimulatedDevice {
-public:
+  public:
     explicit SimulatedComputerEyes(uint16_t base) : SimulatedDevice(base, 4) {}
     uint8_t read(uint16_t offset) override;
     void write(uint16_t offset, uint8_t value) override;
@@ -119,7 +119,7 @@ public:
     uint8_t control() const { return control_; }
     int fieldsDigitised() const { return fields_; }
 
-private:
+  private:
     void serialBus(uint8_t oldControl, uint8_t newControl);
     uint8_t control_ = 0x01;
     uint8_t addressLow_ = 0;
