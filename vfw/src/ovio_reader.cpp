@@ -6,33 +6,16 @@
 #include <cstdint>
 
 #include "image_reader.h"
+#include "ovio32.h"
 #include "platform/module.h"
 
 namespace vfw {
 
 namespace {
 
-// The image file library's records.
-struct IoImageInfo {
-    int32_t width;
-    int32_t height;
-    uint16_t lineBytes;
-    uint16_t bitsPerPixel;
-    uint8_t bgr;
-    uint8_t bottomUp;
-    uint16_t unused;
-    intptr_t lines;
-};
-struct IoClipRect {
-    int16_t outWidth, outHeight, x, y, width, height, unused[4];
-};
-static_assert(sizeof(IoClipRect) == 20);
-
-using GetImageInfoFn = int16_t (*)(const char*, IoImageInfo*, uint16_t);
-using ReadClipFn = int16_t (*)(const char*, void*, uint16_t, IoClipRect*);
-
-constexpr uint16_t kByExtension = 1;
-constexpr uint16_t kColour = 0x8000;
+// Types only: the functions are looked up in the loaded library.
+using GetImageInfoFn = decltype(&OvGetImageInfo);
+using ReadClipFn = decltype(&OvReadClip);
 
 class OvioReader final : public ImageReader {
   public:
@@ -43,8 +26,8 @@ class OvioReader final : public ImageReader {
     OvioReader& operator=(const OvioReader&) = delete;
 
     std::optional<Frame> read(const std::string& path) override {
-        IoImageInfo info{};
-        if (info_(path.c_str(), &info, kByExtension) != 0) return std::nullopt;
+        ImageInfo info{};
+        if (info_(path.c_str(), &info, OVIO_FORMAT_BY_NAME) != 0) return std::nullopt;
         if (info.width <= 0 || info.height <= 0) return std::nullopt;
         int w = info.width, h = info.height;
         if (w > kMaxFrameWidth || h > kMaxFrameHeight) {
@@ -54,8 +37,10 @@ class OvioReader final : public ImageReader {
         const bool colour = info.bitsPerPixel == 24;
         Frame f;
         f.resize(w, h, colour ? PixelFormat::Rgb24 : PixelFormat::Grey8);
-        IoClipRect clip{static_cast<int16_t>(w), static_cast<int16_t>(h), 0, 0, 0, 0, {}};
-        const uint16_t flags = kByExtension | (colour ? kColour : 0);
+        ClipRect clip{};
+        clip.outWidth = static_cast<int16_t>(w);
+        clip.outHeight = static_cast<int16_t>(h);
+        const uint16_t flags = OVIO_FORMAT_BY_NAME | (colour ? OVIO_COLOUR : 0);
         if (read_(path.c_str(), f.data.data(), flags, &clip) != 0) return std::nullopt;
         return f;
     }
