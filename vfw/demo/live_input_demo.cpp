@@ -1,7 +1,8 @@
 // ovvfw-live: opens the "Live Input" dialog on a capture device.
-//   ovvfw-live [--device N] [--make-frames DIR] [--screenshot FILE]
-// --make-frames writes a few 320 x 240 colour test frames into DIR first (for the image
-// folder camera); --screenshot saves the screen area of the dialog after a second of live
+//   ovvfw-live [--device N] [--screenshot FILE]
+//   ovvfw-live --make-frames DIR
+// --make-frames only writes a few 320 x 240 colour test frames into DIR (for the image
+// folder camera) and ends; --screenshot saves the screen area of the dialog after a second of live
 // video and closes it.
 
 #include <QApplication>
@@ -35,8 +36,8 @@ bool makeFrames(const std::string& dir) {
         p.drawEllipse(QPointF(160 + 40 * std::cos(a), 120 + 20 * std::sin(a)), 55, 70);
         p.setBrush(QColor(40, 40, 40));
         for (int side : {-1, 1}) {
-            p.drawEllipse(QPointF(160 + 40 * std::cos(a) + side * 22, 105 + 20 * std::sin(a)),
-                          7, 5);
+            p.drawEllipse(QPointF(160 + 40 * std::cos(a) + side * 22, 105 + 20 * std::sin(a)), 7,
+                          5);
         }
         p.end();
         std::vector<uint8_t> rgb(320 * 240 * 3);
@@ -66,11 +67,12 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "ovvfw-live: cannot write frames into %s\n", argv[i]);
                 return 1;
             }
+            return 0;
         } else if (a == "--screenshot" && i + 1 < argc) {
             screenshot = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: ovvfw-live [--device N] [--make-frames DIR] [--screenshot FILE]\n");
+            std::fprintf(
+                stderr, "usage: ovvfw-live [--device N] [--make-frames DIR] [--screenshot FILE]\n");
             return 2;
         }
     }
@@ -96,8 +98,8 @@ int main(int argc, char** argv) {
         });
     }
     std::vector<uint8_t> frame(256 * 255);
-    const int32_t result =
-        OvVFWLiveDialog(nullptr, frame.data(), OVVFW_DLG_KEEP_OPEN | OVVFW_DLG_CENTRE_MARK, nullptr);
+    const int32_t result = OvVFWLiveDialog(nullptr, frame.data(),
+                                           OVVFW_DLG_KEEP_OPEN | OVVFW_DLG_CENTRE_MARK, nullptr);
     OvVFWDone();
     std::printf("Live Input: %d\n", result);
     return saved ? 0 : 1;

@@ -28,6 +28,7 @@ typedef struct OvVFWNotify {
     int32_t extra2;
 } OvVFWNotify;
 
+/* Called on the capture thread for every previewed frame; it must not call this library. */
 typedef void (*OvVFWNotifyProc)(OvVFWNotify* record);
 
 /* OvVFWGetFramegrabberCaps record. */

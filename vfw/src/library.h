@@ -43,6 +43,8 @@ struct DialogState {
 };
 
 struct Library {
+    // The capture thread goes first: it posts to the bridge.
+    ~Library() { stream.reset(); }
     // Guards everything below except the frame buffer (its own lock) and the atomics.
     std::recursive_mutex mutex;
     bool initialised = false;
