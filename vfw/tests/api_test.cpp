@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "library.h"
+#include "platform/module.h"
 #include "ovvfw32.h"
 #include "test_support.h"
 
@@ -158,6 +159,14 @@ TEST_F(VfwApi, SaveAndLoadRoundTrip) {
     EXPECT_STREQ(name, "Image folder camera");
 
     EXPECT_EQ(OvVFWSaveConfig(dir_.file("no/such/dir/ovvfw.ini").c_str()), 25);
+
+    // A name without a directory goes beside the library's own file.
+    static const int anchor = 0;
+    const std::string bare = "ovvfw-test-" + std::to_string(getpid()) + ".ini";
+    const std::string beside = platform::moduleDirectory(&anchor) + bare;
+    ASSERT_EQ(OvVFWSaveConfig(bare.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(beside));
+    std::filesystem::remove(beside);
 }
 
 TEST_F(VfwApi, LoadSearchesTheNamePartAlongPath) {
