@@ -8,8 +8,8 @@
 #include <fstream>
 
 #include "library.h"
-#include "platform/module.h"
 #include "ovvfw32.h"
+#include "platform/module.h"
 #include "test_support.h"
 
 using vfw_test::TempDir;
@@ -160,7 +160,9 @@ TEST_F(VfwApi, SaveAndLoadRoundTrip) {
 
     EXPECT_EQ(OvVFWSaveConfig(dir_.file("no/such/dir/ovvfw.ini").c_str()), 25);
 
-    // A name without a directory goes beside the library's own file.
+    // A name without a directory goes beside the library's own file (here the test program,
+    // whose path may be relative to the starting folder).
+    ASSERT_EQ(chdir(oldCwd_), 0);
     static const int anchor = 0;
     const std::string bare = "ovvfw-test-" + std::to_string(getpid()) + ".ini";
     const std::string beside = platform::moduleDirectory(&anchor) + bare;
