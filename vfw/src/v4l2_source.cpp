@@ -1,11 +1,6 @@
 #include "v4l2_source.h"
 
-#include <fcntl.h>
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
-#include <sys/mman.h>
-#include <sys/select.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,14 +14,6 @@ namespace vfw {
 
 namespace {
 
-int xioctl(int fd, unsigned long request, void* arg) {
-    int r;
-    do {
-        r = ioctl(fd, request, arg);
-    } while (r == -1 && errno == EINTR);
-    return r;
-}
-
 uint32_t effectiveCaps(const v4l2_capability& cap) {
     return (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
 }
@@ -38,12 +25,12 @@ constexpr unsigned kBufferCount = 4;
 
 }  // namespace
 
-std::optional<V4l2Info> probeV4l2(const std::string& node) {
-    const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+std::optional<V4l2Info> probeV4l2(const std::string& node, V4l2Io& io) {
+    const int fd = io.open(node.c_str());
     if (fd < 0) return std::nullopt;
     v4l2_capability cap{};
-    const bool ok = xioctl(fd, VIDIOC_QUERYCAP, &cap) == 0;
-    ::close(fd);
+    const bool ok = io.ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0;
+    io.close(fd);
     if (!ok) return std::nullopt;
     const uint32_t caps = effectiveCaps(cap);
     if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING)) return std::nullopt;
@@ -68,8 +55,9 @@ uint32_t choosePixelFormat(const std::vector<uint32_t>& offered) {
     return 0;
 }
 
-V4l2Source::V4l2Source(std::string node, int width, int height)
-    : node_(std::move(node)),
+V4l2Source::V4l2Source(std::string node, int width, int height, V4l2Io& io)
+    : io_(io),
+      node_(std::move(node)),
       requestedWidth_(width > 0 ? width : kMaxFrameWidth),
       requestedHeight_(height > 0 ? height : kMaxFrameHeight) {}
 
@@ -84,7 +72,7 @@ bool V4l2Source::setFormat(uint32_t fourcc, int w, int h) {
     fmt.fmt.pix.height = static_cast<uint32_t>(h);
     fmt.fmt.pix.pixelformat = fourcc;
     fmt.fmt.pix.field = V4L2_FIELD_NONE;
-    if (xioctl(fd_, VIDIOC_S_FMT, &fmt) != 0) return false;
+    if (io_.ioctl(fd_, VIDIOC_S_FMT, &fmt) != 0) return false;
     if (fmt.fmt.pix.pixelformat != fourcc || fmt.fmt.pix.width == 0 || fmt.fmt.pix.height == 0 ||
         fmt.fmt.pix.width > kMaxFrameWidth || fmt.fmt.pix.height > kMaxFrameHeight)
         return false;
@@ -96,16 +84,16 @@ bool V4l2Source::setFormat(uint32_t fourcc, int w, int h) {
 
 bool V4l2Source::open() {
     close();
-    fd_ = ::open(node_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    fd_ = io_.open(node_.c_str());
     if (fd_ < 0) return false;
     v4l2_capability cap{};
-    if (xioctl(fd_, VIDIOC_QUERYCAP, &cap) != 0) return close(), false;
+    if (io_.ioctl(fd_, VIDIOC_QUERYCAP, &cap) != 0) return close(), false;
     overlay_ = (effectiveCaps(cap) & V4L2_CAP_VIDEO_OVERLAY) != 0;
 
     std::vector<uint32_t> offered;
     v4l2_fmtdesc desc{};
     desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    while (xioctl(fd_, VIDIOC_ENUM_FMT, &desc) == 0) {
+    while (io_.ioctl(fd_, VIDIOC_ENUM_FMT, &desc) == 0) {
         offered.push_back(desc.pixelformat);
         ++desc.index;
     }
@@ -119,20 +107,20 @@ bool V4l2Source::open() {
     req.count = kBufferCount;
     req.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     req.memory = V4L2_MEMORY_MMAP;
-    if (xioctl(fd_, VIDIOC_REQBUFS, &req) != 0 || req.count == 0) return close(), false;
+    if (io_.ioctl(fd_, VIDIOC_REQBUFS, &req) != 0 || req.count == 0) return close(), false;
     for (unsigned i = 0; i < req.count; ++i) {
         v4l2_buffer buf{};
         buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buf.memory = V4L2_MEMORY_MMAP;
         buf.index = i;
-        if (xioctl(fd_, VIDIOC_QUERYBUF, &buf) != 0) return close(), false;
-        void* p = mmap(nullptr, buf.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, buf.m.offset);
-        if (p == MAP_FAILED) return close(), false;
+        if (io_.ioctl(fd_, VIDIOC_QUERYBUF, &buf) != 0) return close(), false;
+        void* p = io_.mmap(buf.length, fd_, static_cast<off_t>(buf.m.offset));
+        if (p == nullptr) return close(), false;
         buffers_.push_back({p, buf.length});
-        if (xioctl(fd_, VIDIOC_QBUF, &buf) != 0) return close(), false;
+        if (io_.ioctl(fd_, VIDIOC_QBUF, &buf) != 0) return close(), false;
     }
     v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (xioctl(fd_, VIDIOC_STREAMON, &type) != 0) return close(), false;
+    if (io_.ioctl(fd_, VIDIOC_STREAMON, &type) != 0) return close(), false;
     streaming_ = true;
     return true;
 }
@@ -140,12 +128,12 @@ bool V4l2Source::open() {
 void V4l2Source::close() {
     if (fd_ >= 0 && streaming_) {
         v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        xioctl(fd_, VIDIOC_STREAMOFF, &type);
+        io_.ioctl(fd_, VIDIOC_STREAMOFF, &type);
     }
     streaming_ = false;
-    for (auto& m : buffers_) munmap(m.start, m.length);
+    for (auto& m : buffers_) io_.munmap(m.start, m.length);
     buffers_.clear();
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) io_.close(fd_);
     fd_ = -1;
 }
 
@@ -155,20 +143,14 @@ ReadResult V4l2Source::next(Frame& out, const std::atomic<bool>& stop) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (!stop.load()) {
         if (std::chrono::steady_clock::now() >= deadline) return ReadResult::Timeout;
-        fd_set fds;
-        FD_ZERO(&fds);
-        FD_SET(fd_, &fds);
-        timeval tv{0, 100000};  // look at the stop flag ten times a second
-        const int r = select(fd_ + 1, &fds, nullptr, nullptr, &tv);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return ReadResult::Gone;
-        }
+        // Look at the stop flag ten times a second.
+        const int r = io_.waitReadable(fd_, 100);
+        if (r < 0) return ReadResult::Gone;
         if (r == 0) continue;
         v4l2_buffer buf{};
         buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buf.memory = V4L2_MEMORY_MMAP;
-        if (xioctl(fd_, VIDIOC_DQBUF, &buf) != 0) {
+        if (io_.ioctl(fd_, VIDIOC_DQBUF, &buf) != 0) {
             if (errno == EAGAIN) continue;
             if (errno == EIO && ++transient < kMaxTransientErrors) continue;
             return ReadResult::Gone;
@@ -192,7 +174,7 @@ ReadResult V4l2Source::next(Frame& out, const std::atomic<bool>& stop) {
                     std::memcpy(out.data.data() + row * y, src + pitch * y, row);
             }
         }
-        if (xioctl(fd_, VIDIOC_QBUF, &buf) != 0) return ReadResult::Gone;
+        if (io_.ioctl(fd_, VIDIOC_QBUF, &buf) != 0) return ReadResult::Gone;
         if (good) return ReadResult::Frame;
     }
     return ReadResult::Stopped;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "capture_source.h"
+#include "v4l2_io.h"
 
 namespace vfw {
 
@@ -18,7 +19,7 @@ struct V4l2Info {
 };
 
 // The device node's identity when it is a video capture device with streaming.
-std::optional<V4l2Info> probeV4l2(const std::string& node);
+std::optional<V4l2Info> probeV4l2(const std::string& node, V4l2Io& io = systemV4l2Io());
 
 // Chooses among the pixel formats (V4L2 fourcc codes) a device offers: GREY, YUYV, RGB24,
 // BGR24 in this order, MJPEG only when none of them is offered; 0 when none is usable.
@@ -26,7 +27,7 @@ uint32_t choosePixelFormat(const std::vector<uint32_t>& offered);
 
 class V4l2Source final : public CaptureSource {
   public:
-    V4l2Source(std::string node, int width, int height);
+    V4l2Source(std::string node, int width, int height, V4l2Io& io = systemV4l2Io());
     ~V4l2Source() override;
     V4l2Source(const V4l2Source&) = delete;
     V4l2Source& operator=(const V4l2Source&) = delete;
@@ -45,6 +46,7 @@ class V4l2Source final : public CaptureSource {
     void close();
     bool setFormat(uint32_t fourcc, int w, int h);
 
+    V4l2Io& io_;
     std::string node_;
     int requestedWidth_, requestedHeight_;
     int fd_ = -1;
