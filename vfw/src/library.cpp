@@ -1,0 +1,10 @@
+#include "library.h"
+
+namespace vfw {
+
+Library& library() {
+    static Library lib;
+    return lib;
+}
+
+}  // namespace vfw
