@@ -67,6 +67,7 @@ struct Person {
     // Hair, ears, neck and shoulders.
     HairStyle hair;
     double hairlineV;   // forehead hairline (negative, above the eyes)
+    double hairSlant;   // the hairline's drop per unit towards the image's right
     double hairVolume;  // how far the hair stands off the skull
     double earHalfHeight;
     double neckHalfWidth;

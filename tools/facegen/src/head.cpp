@@ -40,9 +40,10 @@ double Scene::faceDistance(double u, double v, double grow) const {
 // temples, with a slightly irregular edge.
 double Scene::hairCoverage(double u, double v) const {
     const Person& p = who;
-    if (v > 0.1 * p.hairlineV + 0.03 + 2.5 * edge()) return 0.0;  // below the lowest hairline
     const double a = p.faceHalfWidth;
-    const double hl = p.hairlineV * (1.0 - 0.9 * smoothstep(0.5 * a, 1.0 * a, absd(u))) +
+    const double slant = p.hairSlant * (u < -a ? -a : (u > a ? a : u));
+    if (v > 0.1 * p.hairlineV + 0.03 + slant + 2.5 * edge()) return 0.0;  // below the hairline
+    const double hl = p.hairlineV * (1.0 - 0.9 * smoothstep(0.5 * a, 1.0 * a, absd(u))) + slant +
                       0.06 * (texture_.at(u * 7.0, 3.5) - 0.5);
     return inside(v - hl, 2.5 * edge());
 }

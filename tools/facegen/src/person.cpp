@@ -46,7 +46,8 @@ Person makePerson(std::uint64_t seed, int person) {
 
     const int style = r.below(10);
     p.hair = style < 6 ? HairStyle::Short : (style < 8 ? HairStyle::Long : HairStyle::Receding);
-    p.hairlineV = p.hair == HairStyle::Receding ? -r.uniform(1.35, 1.6) : -r.uniform(0.85, 1.2);
+    p.hairlineV = p.hair == HairStyle::Receding ? -r.uniform(1.35, 1.6) : -r.uniform(0.75, 1.2);
+    p.hairSlant = r.uniform(-0.22, 0.22);
     p.hairVolume = r.uniform(0.06, 0.28);
     p.earHalfHeight = r.uniform(0.25, 0.33);
     p.neckHalfWidth = r.uniform(0.62, 0.8);

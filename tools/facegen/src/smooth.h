@@ -68,8 +68,8 @@ class LatticeNoise {
         : seed_(static_cast<std::uint32_t>(seed ^ (seed >> 32))) {}
 
     double at(double x, double y) const {
-        const double fx = std::floor(x), fy = std::floor(y);
-        const auto ix = static_cast<std::int32_t>(fx), iy = static_cast<std::int32_t>(fy);
+        const std::int32_t ix = floorInt(x), iy = floorInt(y);
+        const double fx = ix, fy = iy;
         const double tx = fade(x - fx), ty = fade(y - fy);
         const double v00 = lattice(ix, iy), v10 = lattice(ix + 1, iy);
         const double v01 = lattice(ix, iy + 1), v11 = lattice(ix + 1, iy + 1);
@@ -77,6 +77,10 @@ class LatticeNoise {
     }
 
   private:
+    static constexpr std::int32_t floorInt(double x) {
+        const auto i = static_cast<std::int32_t>(x);
+        return x < i ? i - 1 : i;
+    }
     static constexpr double fade(double t) { return t * t * (3.0 - 2.0 * t); }
     double lattice(std::int32_t ix, std::int32_t iy) const {
         std::uint32_t h = static_cast<std::uint32_t>(ix) * 0x9E3779B1u ^
