@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "facegen.h"
+#include "ovio32.h"
 #include "tiff_probe.h"
 
 namespace fs = std::filesystem;
@@ -85,6 +86,11 @@ TEST_F(FacegenCommand, WritesNamedFramesAndTheirTruth) {
             EXPECT_EQ(t.width, kWidth);
             EXPECT_EQ(t.height, kHeight);
             EXPECT_EQ(t.pixels, f.pixels) << line;
+            // The image file library reads back what it wrote.
+            std::vector<std::uint8_t> back(f.pixels.size());
+            const std::string path = (out / frameFileName(p, i)).string();
+            ASSERT_EQ(OvReadImage(path.c_str(), back.data(), OVIO_FORMAT_TIFF), 0);
+            EXPECT_EQ(back, f.pixels);
         }
     }
     EXPECT_FALSE(std::getline(truth, line)) << "extra line " << line;
@@ -120,4 +126,9 @@ TEST_F(FacegenCommand, RejectsBadArgumentsWithoutWriting) {
     std::ofstream(root_ / "file") << "x";
     EXPECT_EQ(run("--persons 1 --images 1 --out " + (root_ / "file").string()), 1);
     EXPECT_NE(slurp(root_ / "stderr").find("ovfc facegen:"), std::string::npos);
+    // A frame that cannot be written stops the run with an error and no truth file.
+    fs::create_directories(root_ / "y" / "00000102.TIF");
+    EXPECT_EQ(run("--persons 1 --images 2 --out " + (root_ / "y").string()), 1);
+    EXPECT_NE(slurp(root_ / "stderr").find("00000102.TIF"), std::string::npos);
+    EXPECT_FALSE(fs::exists(root_ / "y" / "truth.txt"));
 }
