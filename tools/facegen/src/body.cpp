@@ -24,9 +24,10 @@ double Scene::body(FacePoint b, FacePoint f, double under) const {
     if (f.v < p.chinV - 0.8 && b.v < p.shoulderV - 0.5) return under;
     double g = under;
 
-    // Neck, widening into the chest below the shoulder line; in the head's frame.
-    const double neckW =
-        p.neckHalfWidth + (f.v > p.shoulderV - 0.1 ? (f.v - p.shoulderV + 0.1) * 1.3 : 0.0);
+    // Neck, widening into the chest below the shoulder line (never beyond the shoulders);
+    // in the head's frame.
+    const double chest = f.v > p.shoulderV - 0.1 ? (f.v - p.shoulderV + 0.1) * 1.3 : 0.0;
+    const double neckW = p.neckHalfWidth + (chest < 0.7 ? chest : 0.7);
     const double neckD = (f.u < 0 ? -f.u : f.u) - neckW;
     const double neckTop = p.chinV - 0.8;
     if (neckD < edge() && f.v > neckTop - edge()) {

@@ -42,7 +42,7 @@ Pose makePose(const Person& who, std::uint64_t seed, int person, int image) {
     p.lightX =
         sideLight ? (r.chance(0.5) ? -1.0 : 1.0) * r.uniform(0.45, 0.7) : r.uniform(-0.3, 0.3);
     p.lightY = -r.uniform(0.05, 0.45);
-    p.ambient = r.uniform(0.3, 0.55);
+    p.ambient = sideLight ? r.uniform(0.15, 0.3) : r.uniform(0.3, 0.55);
     p.exposure = r.uniform(0.85, 1.12);
     p.gradX = r.uniform(-0.15, 0.15);
     p.gradY = r.uniform(-0.12, 0.12);
