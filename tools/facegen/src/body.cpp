@@ -34,8 +34,9 @@ double Scene::body(FacePoint b, FacePoint f, double under) const {
         const double cov = inside(neckD, edge()) * inside(neckTop - f.v, edge());
         const double nx = f.u / (neckW * 1.15);
         const double nz = std::sqrt(1.0 - (nx * nx < 0.95 ? nx * nx : 0.95));
-        const double underChin = mix(0.45 + 0.25 * (1.0 + pose.lightY), 1.0,
-                                     smoothstep(p.chinV - 0.15, p.chinV + 0.5, f.v));
+        // In the head's shadow below the chin, deeper with light from above.
+        const double underChin = mix(0.3 + 0.25 * (1.0 + pose.lightY), 1.0,
+                                     smoothstep(p.chinV - 0.1, p.chinV + 0.7, f.v));
         const double neck = p.skinGrey * 0.93 * light(nx, 0.0, nz) * underChin;
         g = mix(g, neck, cov);
     }
