@@ -22,7 +22,7 @@ double Scene::faceImplicit(double u, double v, double grow) const {
     const double tw = t > 1.2 ? 1.2 : t;
     const double w = (p.faceHalfWidth + grow) * (t > 0.0 ? 1.0 - p.jaw * tw * tw : 1.0);
     const double x2 = sq(u / w), t2 = t * t;
-    const double s = t > 0.0 ? p.squareness : 0.35;  // the skull is always rather round
+    const double s = t > 0.0 ? p.squareness : 0.5;  // the skull is broad and round
     return (1.0 - s) * x2 + s * x2 * x2 + (t > 0.0 ? t2 : 0.7 * t2 + 0.3 * t2 * t2) - 1.0;
 }
 
