@@ -13,8 +13,9 @@ namespace {
 double clampTo(double x, double lo, double hi) {
     return x < lo ? lo : (x > hi ? hi : x);
 }
+// Nearest multiple of 0.1, as the double that reading its one-decimal text gives back.
 double onEyeGrid(double x) {
-    return std::floor(x / kEyeStep + 0.5) * kEyeStep;
+    return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
 }  // namespace

@@ -33,9 +33,6 @@ constexpr double inside(double dist, double w) {
 constexpr double bump(double r2) {
     return r2 >= 1.0 ? 0.0 : (1.0 - r2) * (1.0 - r2);
 }
-constexpr double bump3(double r2) {
-    return r2 >= 1.0 ? 0.0 : (1.0 - r2) * (1.0 - r2) * (1.0 - r2);
-}
 
 // Approximate signed distance to the ellipse with semi-axes a, b about the origin
 // (first order: implicit value over gradient length).
