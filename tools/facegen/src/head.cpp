@@ -128,25 +128,21 @@ bool Scene::nearHead(FacePoint f) const {
 double Scene::backHair(FacePoint f, double under) const {
     const Person& p = who;
     const double u = f.u, v = f.v;
-    double g = under;
-    {
-        const double a = p.faceHalfWidth + p.hairVolume;
-        const double rough = 0.04 * (texture_.at(u * 6.0, v * 6.0) - 0.5);
-        double cov;
-        if (p.hair == HairStyle::Long && v > p.faceCentreV) {
-            // Falls straight, a little inwards, ending in a rounded edge.
-            const double w = a * (1.0 - 0.06 * (v - p.faceCentreV));
-            const double end = p.chinV + 0.45 - 0.25 * sq(u / w);
-            const double dx = absd(u) - w, dy = v - end;
-            cov = inside((dx > dy ? dx : dy) + rough, edge());
-        } else {
-            cov = inside(faceDistance(u, v, p.hairVolume) + rough, edge());
-            if (p.hair != HairStyle::Long)
-                cov *= smoothstep(p.faceCentreV + 0.25, p.faceCentreV - 0.05, v);
-        }
-        if (cov > 0.0) g = mix(g, hairShade(u, v), cov);
+    const double a = p.faceHalfWidth + p.hairVolume;
+    const double rough = 0.04 * (texture_.at(u * 6.0, v * 6.0) - 0.5);
+    double cov;
+    if (p.hair == HairStyle::Long && v > p.faceCentreV) {
+        // Falls straight, a little inwards, ending in a rounded edge.
+        const double w = a * (1.0 - 0.06 * (v - p.faceCentreV));
+        const double end = p.chinV + 0.45 - 0.25 * sq(u / w);
+        const double dx = absd(u) - w, dy = v - end;
+        cov = inside((dx > dy ? dx : dy) + rough, edge());
+    } else {
+        cov = inside(faceDistance(u, v, p.hairVolume) + rough, edge());
+        if (p.hair != HairStyle::Long)  // short hair ends above the ears
+            cov *= smoothstep(p.faceCentreV + 0.25, p.faceCentreV - 0.05, v);
     }
-    return g;
+    return cov > 0.0 ? mix(under, hairShade(u, v), cov) : under;
 }
 
 // Ears, the face and the hair over the forehead.

@@ -31,7 +31,8 @@ Scene::Scene(const Person& who_, const Pose& pose_)
 
     lx_ = pose.lightX;
     ly_ = pose.lightY;
-    lz_ = std::sqrt(1.0 - lx_ * lx_ - ly_ * ly_);
+    const double lz2 = 1.0 - lx_ * lx_ - ly_ * ly_;
+    lz_ = lz2 > 0.0 ? std::sqrt(lz2) : 0.0;
     ambient_ = pose.ambient;
 }
 
@@ -78,8 +79,9 @@ void renderFrame(const Person& who, const Pose& pose, std::uint8_t* out) {
         std::uint8_t* o = out + static_cast<std::size_t>(y) * W;
         for (int x = 0; x < W; ++x) {
             const double v = 0.25 * up[x] + 0.5 * mid[x] + 0.25 * dn[x] + sigma * noise.normal();
+            // (A pose without a valid eye pair gives NaN: it ends up black, not undefined.)
             o[x] = static_cast<std::uint8_t>(
-                v <= 0.0 ? 0 : (v >= 255.0 ? 255 : static_cast<int>(v + 0.5)));
+                !(v > 0.0) ? 0 : (v >= 255.0 ? 255 : static_cast<int>(v + 0.5)));
         }
     }
 }

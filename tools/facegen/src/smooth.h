@@ -75,6 +75,7 @@ class LatticeNoise {
 
   private:
     static constexpr std::int32_t floorInt(double x) {
+        if (!(x > -2e9 && x < 2e9)) return 0;  // NaN or far out: any lattice cell will do
         const auto i = static_cast<std::int32_t>(x);
         return x < i ? i - 1 : i;
     }

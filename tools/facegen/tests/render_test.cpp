@@ -167,3 +167,15 @@ TEST(FacegenRender, FeaturesSitWhereTheGeometrySays) {
     }
     EXPECT_GE(browsOk, frames * 9 / 10) << browsOk << " of " << frames;
 }
+
+// A hand-made pose whose eyes coincide has no face frame: the frame comes out black
+// instead of undefined (the sanitizer build checks the conversions).
+TEST(FacegenRender, DegeneratePoseRendersBlack) {
+    const Person who = makePerson(1, 1);
+    Pose pose = makePose(who, 1, 1, 1);
+    pose.eyes = {100.0, 100.0, 100.0, 100.0};
+    pose.lightX = 2.0;  // no valid light direction either
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(kWidth) * kHeight, 7);
+    renderFrame(who, pose, out.data());
+    EXPECT_EQ(std::count(out.begin(), out.end(), 0), kWidth * kHeight);
+}
