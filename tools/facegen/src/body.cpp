@@ -19,10 +19,9 @@ double shoulderDistance(double u, double v, double hw, double top, double rc) {
 
 }  // namespace
 
-double Scene::body(FacePoint b, FacePoint f, double under) const {
+void Scene::body(FacePoint b, FacePoint f, Layer& layer) const {
     const Person& p = who;
-    if (f.v < p.chinV - 0.8 && b.v < p.shoulderV - 0.5) return under;
-    double g = under;
+    if (f.v < p.chinV - 0.8 && b.v < p.shoulderV - 0.5) return;
 
     // Neck, widening into the chest below the shoulder line (never beyond the shoulders);
     // in the head's frame.
@@ -38,7 +37,7 @@ double Scene::body(FacePoint b, FacePoint f, double under) const {
         const double underChin = mix(0.3 + 0.25 * (1.0 + pose.lightY), 1.0,
                                      smoothstep(p.chinV - 0.1, p.chinV + 0.7, f.v));
         const double neck = p.skinGrey * 0.93 * light(nx, 0.0, nz) * underChin;
-        g = mix(g, neck, cov);
+        layer.add(neck, cov);
     }
 
     // Clothing over the shoulders, with a round or V neckline; in the body's frame.
@@ -67,10 +66,9 @@ double Scene::body(FacePoint b, FacePoint f, double under) const {
             const double nz = std::sqrt(r < 0.95 ? 1.0 - r : 0.05);
             const double folds = 1.0 + 0.12 * (texture2_.at(b.u * 3.0, b.v * 1.2) - 0.5);
             const double rim = 1.0 - 0.3 * bump(sq(neckline / 0.07));  // shadow at the collar
-            g = mix(g, p.clothGrey * light(nx, ny, nz) * folds * rim, cov);
+            layer.add(p.clothGrey * light(nx, ny, nz) * folds * rim, cov);
         }
     }
-    return g;
 }
 
 }  // namespace facegen

@@ -30,9 +30,9 @@ double Scene::faceDistance(double u, double v, double grow) const {
     const double g = faceImplicit(u, v, grow);
     if (g > 0.2) return 1.0;  // far outside or inside for every use here
     if (g < -0.2) return -1.0;
-    constexpr double h = 0.002;
-    const double gu = (faceImplicit(u + h, v, grow) - faceImplicit(u - h, v, grow)) / (2.0 * h);
-    const double gv = (faceImplicit(u, v + h, grow) - faceImplicit(u, v - h, grow)) / (2.0 * h);
+    constexpr double h = 0.001;
+    const double gu = (faceImplicit(u + h, v, grow) - g) / h;
+    const double gv = (faceImplicit(u, v + h, grow) - g) / h;
     return g / std::sqrt(gu * gu + gv * gv + 1e-12);
 }
 
@@ -125,7 +125,7 @@ bool Scene::nearHead(FacePoint f) const {
 }
 
 // Hair behind the head and neck: a crown over the skull, down to the shoulders when long.
-double Scene::backHair(FacePoint f, double under) const {
+void Scene::backHair(FacePoint f, Layer& layer) const {
     const Person& p = who;
     const double u = f.u, v = f.v;
     const double a = p.faceHalfWidth + p.hairVolume;
@@ -142,7 +142,7 @@ double Scene::backHair(FacePoint f, double under) const {
         if (p.hair != HairStyle::Long)  // short hair ends above the ears
             cov *= smoothstep(p.faceCentreV + 0.25, p.faceCentreV - 0.05, v);
     }
-    return cov > 0.0 ? mix(under, hairShade(u, v), cov) : under;
+    if (cov > 0.0) layer.add(hairShade(u, v), cov);
 }
 
 // Ears, the face and the hair over the forehead.

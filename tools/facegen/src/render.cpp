@@ -43,12 +43,14 @@ double Scene::exposureAt(double x, double y) const {
 
 double Scene::shade(double x, double y) const {
     const FacePoint f = toFace(x, y);
-    if (!nearHead(f)) return body(toBody(x, y), f, background(x, y));
-    const double fd = faceDistance(f.u, f.v, 0.0);
+    const bool near = nearHead(f);
+    const double fd = near ? faceDistance(f.u, f.v, 0.0) : 1.0;
     if (fd <= -0.5 * edge()) return head(f, fd, 0.0);  // nothing behind shows through
-    double g = backHair(f, background(x, y));
-    g = body(toBody(x, y), f, g);
-    return head(f, fd, g);
+    Layer layer;
+    if (near) backHair(f, layer);
+    body(toBody(x, y), f, layer);
+    const double g = layer.alpha >= 1.0 ? layer.grey : layer.over(background(x, y));
+    return near ? head(f, fd, g) : g;
 }
 
 void renderFrame(const Person& who, const Pose& pose, std::uint8_t* out) {
