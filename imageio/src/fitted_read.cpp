@@ -1,5 +1,6 @@
 #include "fitted_read.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>

@@ -1,6 +1,7 @@
 // TIFF as written: one little-endian directory of seven entries, one uncompressed strip
 // right after the header (offset 98 grey, 104 colour with the three BitsPerSample values
-// at 98).
+// at 98). The strip's byte count is written, as baseline readers require it; the
+// SubfileType entry it replaces said nothing beyond the default.
 #include <array>
 
 #include "byte_order.h"
