@@ -47,7 +47,7 @@ class Scene {
     bool nearHead(FacePoint f) const;
     void backHair(FacePoint f, Layer& layer) const;
     void body(FacePoint b, FacePoint f, Layer& layer) const;
-    // Returns the new grey given the grey underneath.
+    // Ears, face and forehead hair over the grey `under`; faceDist = faceDistance(u, v, 0).
     double head(FacePoint f, double faceDist, double under) const;
 
     // Head pieces.
