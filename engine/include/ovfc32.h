@@ -89,8 +89,8 @@ OVFC_API int16_t OvfcMatchEx(const uint8_t* first, const uint8_t* second, int32_
 
 /* Element positions of a descriptor, or of the last comparison when descriptor is NULL.
  * With elements NULL, *count is set to the table size (8). */
-OVFC_API int16_t OvfcFaceInfo(const uint8_t* descriptor, FaceElementInfo* elements,
-                              uint16_t first, uint16_t* count);
+OVFC_API int16_t OvfcFaceInfo(const uint8_t* descriptor, FaceElementInfo* elements, uint16_t first,
+                              uint16_t* count);
 
 /* Code 1: 0 when data begins with the descriptor magic, else 27.
  * Code 2: 0 when the configuration's version equals the library's, else 1.

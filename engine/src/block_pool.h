@@ -11,7 +11,7 @@ class BlockPool;
 
 // A block lent by the pool; goes back to the pool when destroyed or reset.
 class PoolBlock {
-public:
+  public:
     PoolBlock() = default;
     PoolBlock(BlockPool* pool, std::uint8_t* data, std::size_t size)
         : pool_(pool), data_(data), size_(size) {}
@@ -41,14 +41,14 @@ public:
     }
     std::size_t size() const { return size_; }  // the requested size
 
-private:
+  private:
     BlockPool* pool_ = nullptr;
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
 
 class BlockPool {
-public:
+  public:
     static constexpr int kSlots = 64;
     static constexpr std::size_t kMaxExcess = 1024;
 
@@ -70,7 +70,7 @@ public:
     int blocksInUse() const;
     std::size_t slotSize(int slot) const { return slots_[slot].size; }
 
-private:
+  private:
     struct Slot {
         std::uint8_t* start = nullptr;
         std::size_t size = 0;

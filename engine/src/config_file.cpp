@@ -18,7 +18,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isSpace(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Skips white space, then reads one word; false at the end of the file.
 bool readWord(std::FILE* f, std::string& word) {
@@ -54,7 +56,8 @@ std::string firstWord(std::string_view text) {
 }  // namespace
 
 int ConfigStore::readFile(const std::string& path, int depth) {
-    if (depth > kMaxIncludeDepth) return kFileError;
+    // Only regular files: a directory or a device is not a configuration.
+    if (depth > kMaxIncludeDepth || !platform::isReadableFile(path)) return kFileError;
     File file(std::fopen(path.c_str(), "r"));
     if (!file) return kFileError;
     std::FILE* f = file.get();
@@ -114,7 +117,8 @@ int ConfigStore::save(const std::string& path) const {
                  rule.c_str(), platform::ctimeNow().c_str(), rule.c_str());
     for (const auto& s : sections_) {
         std::fprintf(f, "\n[%s]\n", s.name.c_str());
-        for (const auto& e : s.entries) std::fprintf(f, "%s = %s\n", e.key.c_str(), e.value.c_str());
+        for (const auto& e : s.entries)
+            std::fprintf(f, "%s = %s\n", e.key.c_str(), e.value.c_str());
     }
     const bool failed = std::ferror(f) != 0;
     if (std::fclose(file.release()) != 0 || failed) {

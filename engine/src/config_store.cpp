@@ -1,11 +1,11 @@
 #include "config_store.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 #include <new>
 
 #include "status.h"

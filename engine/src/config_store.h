@@ -25,7 +25,7 @@ int compareNoCase(std::string_view a, std::string_view b);
 bool equalNoCase(std::string_view a, std::string_view b);
 
 class ConfigStore {
-public:
+  public:
     static constexpr int kMaxSections = 16;
     static constexpr int kMaxEntries = 160;
     static constexpr std::size_t kMaxValue = 32;
@@ -54,7 +54,7 @@ public:
     static std::int32_t toInt(const std::string& text);
     static double toReal(const std::string& text);
 
-private:
+  private:
     friend class ConfigFileReader;
     ConfigSection* findSection(std::string_view name);
     const ConfigSection* findSection(std::string_view name) const;

@@ -19,7 +19,9 @@ constexpr std::uint16_t kFrameHeight = 255;
 
 extern "C" {
 
-OVFC_API int16_t OvfcInit(void) { return OvfcLoadConfig("ovfc.ini"); }
+OVFC_API int16_t OvfcInit(void) {
+    return OvfcLoadConfig("ovfc.ini");
+}
 
 OVFC_API int16_t OvfcLoadConfig(const char* path) {
     return guarded([&]() -> int { return loadConfiguration(libraryState(), path); });
@@ -97,8 +99,8 @@ OVFC_API int16_t OvfcMatchEx(const uint8_t* first, const uint8_t* second, int32_
     });
 }
 
-OVFC_API int16_t OvfcFaceInfo(const uint8_t* descriptor, FaceElementInfo* elements,
-                              uint16_t first, uint16_t* count) {
+OVFC_API int16_t OvfcFaceInfo(const uint8_t* descriptor, FaceElementInfo* elements, uint16_t first,
+                              uint16_t* count) {
     return guarded([&]() -> int {
         if (count == nullptr) return kNotSupported;
         return faceInfo(libraryState(), descriptor, elements, first, count);
@@ -112,7 +114,8 @@ OVFC_API int16_t OvfcService(int32_t code, const void* data) {
                 return (data != nullptr && isDescriptor(data)) ? kOk : kBadDescriptor;
             case 2: {
                 const std::string* v = libraryState().config.find("library", "version");
-                return (v != nullptr && equalNoCase(*v, OVFC_VERSION_TEXT)) ? kOk : kVersionMismatch;
+                return (v != nullptr && equalNoCase(*v, OVFC_VERSION_TEXT)) ? kOk
+                                                                            : kVersionMismatch;
             }
             default:
                 return kNotSupported;

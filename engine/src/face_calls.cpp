@@ -74,8 +74,8 @@ int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_
             PoolBlock temp = state.pool.take(kMaxBlobSize);
             if (!temp) return kNoMemory;
             std::int16_t size = 0;
-            const int rc = createDescriptor(state, first, width, height, nullptr, nullptr,
-                                            temp.data(), &size);
+            const int rc =
+                createDescriptor(state, first, width, height, nullptr, nullptr, temp.data(), &size);
             if (rc != kOk) return rc;
             return compareImage(state, second, temp.data(), score, width, height);
         }

@@ -15,7 +15,7 @@ struct LibraryState;
 
 inline constexpr int kElementCount = 8;
 inline constexpr const char* kElementNames[kElementCount] = {"fface", "eyel", "eyer", "nose",
-                                                            "mout",  "ncol", "ncor", "chin"};
+                                                             "mout",  "ncol", "ncor", "chin"};
 
 struct GreyImage {
     PoolBlock pixels;  // width x height bytes

@@ -8,8 +8,7 @@
 namespace ovfc {
 
 // Copies the pixels into a pool block of the image. 0 or 3.
-int copyImage(BlockPool& pool, GreyImage& image, const std::uint8_t* pixels, int width,
-              int height);
+int copyImage(BlockPool& pool, GreyImage& image, const std::uint8_t* pixels, int width, int height);
 
 // Sum of the pixels read as little-endian 32-bit words (trailing bytes not counted).
 std::uint32_t imageChecksum(const std::uint8_t* pixels, std::size_t bytes);

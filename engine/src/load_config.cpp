@@ -38,8 +38,8 @@ File openDefaultMasks(const std::string& path) {
 }  // namespace
 
 int loadConfiguration(LibraryState& state, const char* path) {
-    const std::string given = path == nullptr ? std::string()
-                                              : std::string(path, strnlen(path, kPathChars));
+    const std::string given =
+        path == nullptr ? std::string() : std::string(path, strnlen(path, kPathChars));
     const int rc = state.config.load(resolveConfigPath(given));
     if (rc != kOk) return rc;
 

@@ -56,7 +56,7 @@ struct Mask {
 };
 
 class MaskSet {
-public:
+  public:
     explicit MaskSet(BlockPool& pool) : pool_(&pool) {}
     MaskSet(MaskSet&&) = default;
     MaskSet& operator=(MaskSet&&) = default;
@@ -77,8 +77,8 @@ public:
     const Mask* find(std::uint8_t id) const;
     Mask* find(std::uint8_t id);
     // Refills the mask of this id or takes the next free one; 3 when the set is full.
-    int put(std::uint8_t id, std::uint32_t x, std::uint32_t y, std::uint32_t score,
-            std::uint32_t w, std::uint32_t h, const std::uint8_t* first, std::size_t stride);
+    int put(std::uint8_t id, std::uint32_t x, std::uint32_t y, std::uint32_t score, std::uint32_t w,
+            std::uint32_t h, const std::uint8_t* first, std::size_t stride);
 
     std::uint8_t count() const { return count_; }
     std::uint8_t capacity() const { return capacity_; }
@@ -86,7 +86,7 @@ public:
     Mask& operator[](std::size_t i) { return masks_[i]; }
     BlockPool& pool() const { return *pool_; }
 
-private:
+  private:
     BlockPool* pool_;
     std::uint8_t count_ = 0;
     std::uint8_t capacity_ = 0;

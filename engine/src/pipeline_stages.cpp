@@ -16,8 +16,12 @@ int ProcessForMatching(FaceContext& ctx) {
     return kStageUnavailable;
 }
 
-int BuildMasks(FaceContext&) { return kStageUnavailable; }
+int BuildMasks(FaceContext&) {
+    return kStageUnavailable;
+}
 
-int BuildComparisonVector(FaceContext&, std::int32_t*) { return kStageUnavailable; }
+int BuildComparisonVector(FaceContext&, std::int32_t*) {
+    return kStageUnavailable;
+}
 
 }  // namespace ovfc

@@ -22,9 +22,9 @@ std::int32_t SimilarityScore(const ConfigStore& config, std::uint32_t elementCou
                              std::uint32_t filterMask, const std::int32_t* vector);
 
 struct UnitSearchResult {
-    std::int32_t best = 0;       // best score found
-    std::int32_t shift = 0;      // unit shift that gave it
-    std::int32_t atUnit = 0;     // score at the unit found by the pipeline
+    std::int32_t best = 0;    // best score found
+    std::int32_t shift = 0;   // unit shift that gave it
+    std::int32_t atUnit = 0;  // score at the unit found by the pipeline
 };
 
 // Builds a vector for the context's current unit. BuildComparisonVector in production.

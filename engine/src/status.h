@@ -10,7 +10,7 @@ enum Status : int {
     kFlatImage = 1,  // grey stretch on a flat image
     kVersionMismatch = 1,
     kNotInitialised = 2,
-    kNoMemory = 3,           // also: a fixed table is full, a blob too large
+    kNoMemory = 3,  // also: a fixed table is full, a blob too large
     kFileError = 25,
     kGeometry = 26,
     kBadDescriptor = 27,

@@ -34,8 +34,7 @@ int runParam(const ovfc_tool::Args& given) {
         return 0;
     }
     if (store.set(args[0], args[1], args[2]) != 0) {
-        std::fprintf(stderr, "ovfc param: no room for [%s] %s\n", args[0].c_str(),
-                     args[1].c_str());
+        std::fprintf(stderr, "ovfc param: no room for [%s] %s\n", args[0].c_str(), args[1].c_str());
         return 1;
     }
     if (store.save(path) != 0) {
