@@ -22,6 +22,7 @@ function(ovfc_shared_library target)
     target_link_libraries(${target} PRIVATE ${A_LIBS})
   endif()
   target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL)
+  # With the sanitizers the runtime's symbols come from the executable at load time.
   if(NOT OVFC_SANITIZE)
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()

@@ -1,0 +1,31 @@
+# cmake -DOVFC=<ovfc tool> -DWORK=<scratch directory> -P param_version_test.cmake
+# The version and param subcommands, end to end on a scratch configuration file.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(WRITE ${WORK}/ovfc.ini "; scratch\n[param]\ngamma = 1\nk = 12 34\n")
+
+function(run expect_rc expect_out)
+  execute_process(COMMAND ${OVFC} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expect_rc)
+    message(FATAL_ERROR "ovfc ${ARGN}: exit ${rc}, expected ${expect_rc}\n${out}${err}")
+  endif()
+  if(NOT "${out}" STREQUAL "${expect_out}")
+    message(FATAL_ERROR "ovfc ${ARGN}: printed '${out}', expected '${expect_out}'")
+  endif()
+endfunction()
+
+run(0 "0.02.006\n" version)
+run(2 "" version extra)
+run(0 "1\n" param PARAM Gamma)
+run(0 "12\n" param param k)
+run(1 "" param param missing)
+run(2 "" param param)
+run(0 "" param library version 0.02.006)
+run(0 "0.02.006\n" param LIBRARY VERSION --config ovfc.ini)
+run(3 "" param param gamma --config none.ini)
+file(READ ${WORK}/ovfc.ini saved)
+if(NOT saved MATCHES "^;-+\n; Facial Recognition Library INI file created by OVFC [^\n]+\n;-+\n\n\\[param\\]\ngamma = 1\nk = 12\n\n\\[library\\]\nversion = 0.02.006\n$")
+  message(FATAL_ERROR "saved file:\n${saved}")
+endif()
+file(REMOVE_RECURSE ${WORK})
