@@ -1,0 +1,110 @@
+#include "face_calls.h"
+
+#include <cstdlib>
+
+#include "descriptor_blob.h"
+#include "face_context.h"
+#include "image_intake.h"
+#include "pipeline.h"
+#include "score.h"
+#include "status.h"
+
+namespace ovfc {
+
+namespace {
+
+FaceElementInfo infoOf(const Mask& m) {
+    return FaceElementInfo{static_cast<std::int16_t>(m.id), static_cast<std::int16_t>(m.centreX),
+                           static_cast<std::int16_t>(m.centreY),
+                           static_cast<std::int16_t>(m.height), static_cast<std::int16_t>(m.width)};
+}
+
+// Compares the image with the descriptor of a person.
+int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
+                 std::int32_t* score, int width, int height) {
+    FaceContext ctx(state);
+    if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
+    if (const int rc = ctx.masks.read(descriptor, kMaxBlobSize, kNormalise); rc != kOk) return rc;
+    if (const int rc = ProcessForMatching(ctx); rc != kOk) return rc;
+
+    UnitSearchResult result;
+    const int rc = BestScore(ctx, result, &BuildComparisonVector);
+    *score = result.best;
+    state.lastMatch.count = 0;
+    if (rc == kOk && BuildMasks(ctx) == kOk) {
+        for (int id = 0; id < kElementCount; ++id) {
+            const Mask* m = ctx.masks.find(static_cast<std::uint8_t>(id));
+            if (m != nullptr) state.lastMatch.records[state.lastMatch.count++] = infoOf(*m);
+        }
+    }
+    return rc;
+}
+
+}  // namespace
+
+int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, int height,
+                     const std::uint8_t* reference, std::uint8_t* difference,
+                     std::uint8_t* descriptor, std::int16_t* size) {
+    FaceContext ctx(state);
+    if (const int rc = takeInImage(ctx, image, width, height, reference); rc != kOk) return rc;
+    if (const int rc = ProcessForDescriptor(ctx); rc != kOk) return rc;
+    if (const int rc = ctx.masks.write(descriptor, kMaxBlobSize); rc != kOk) return rc;
+    *size = static_cast<std::int16_t>(ctx.masks.size());
+    if (reference != nullptr && difference != nullptr) {
+        const std::size_t n = static_cast<std::size_t>(width) * height;
+        const std::uint8_t* a = ctx.image.data();
+        const std::uint8_t* b = ctx.secondImage.data();
+        for (std::size_t i = 0; i < n; ++i)
+            difference[i] = static_cast<std::uint8_t>(std::abs(int(a[i]) - int(b[i])));
+    }
+    return kOk;
+}
+
+int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
+               std::int32_t* score, int width, int height) {
+    const int kind = 2 * (isDescriptor(first) ? 1 : 0) + (isDescriptor(second) ? 1 : 0);
+    switch (kind) {
+        case 3:
+            return kNotSupported;
+        case 1:
+            return compareImage(state, first, second, score, width, height);
+        case 2:
+            return compareImage(state, second, first, score, width, height);
+        default: {
+            PoolBlock temp = state.pool.take(kMaxBlobSize);
+            if (!temp) return kNoMemory;
+            std::int16_t size = 0;
+            const int rc = createDescriptor(state, first, width, height, nullptr, nullptr,
+                                            temp.data(), &size);
+            if (rc != kOk) return rc;
+            return compareImage(state, second, temp.data(), score, width, height);
+        }
+    }
+}
+
+int faceInfo(LibraryState& state, const std::uint8_t* descriptor, FaceElementInfo* elements,
+             std::uint16_t first, std::uint16_t* count) {
+    if (elements == nullptr) {
+        *count = kElementCount;
+        return kOk;
+    }
+    std::uint16_t n = 0;
+    if (descriptor != nullptr) {
+        MaskSet set(state.pool);
+        if (const int rc = set.read(descriptor, kMaxBlobSize, 0); rc != kOk) return rc;
+        for (unsigned k = 0; k < *count; ++k) {
+            const Mask* m = set.find(static_cast<std::uint8_t>((first + k) & 0xFF));
+            if (m != nullptr) elements[n++] = infoOf(*m);
+        }
+    } else {
+        for (unsigned k = 0; k < *count; ++k) {
+            const unsigned pos = first + k;
+            if (pos < static_cast<unsigned>(state.lastMatch.count))
+                elements[n++] = state.lastMatch.records[pos];
+        }
+    }
+    *count = n;
+    return kOk;
+}
+
+}  // namespace ovfc
