@@ -37,10 +37,11 @@ void BM_FindFaces(benchmark::State& bench) {
         std::memcpy(ctx.image.data(), f.pixels.data(), f.pixels.size());
         ctx.image.width = facegen::kWidth;
         ctx.image.height = facegen::kHeight;
-        ctx.face.xMin = 35;
-        ctx.face.xMax = 220;
-        ctx.face.yMin = 35;
-        ctx.face.yMax = 185;
+        // The prior face window of the development configuration.
+        ctx.face.xMin = 25;
+        ctx.face.xMax = 230;
+        ctx.face.yMin = 25;
+        ctx.face.yMax = 216;
         int x[11], y[11], s[11], u[11], n = 0;
         const int rc = ovfc::FindFaces(ctx, 11, x, y, s, u, n);
         benchmark::DoNotOptimize(rc);

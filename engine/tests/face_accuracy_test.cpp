@@ -63,36 +63,38 @@ int Search(LibraryState& state, const std::vector<std::uint8_t>& pixels, int* x,
 
 TEST(FaceSearchAccuracy, FirstOutputIsOnTheFaceInAtLeast95PercentOfGeneratedFrames) {
     DevLibrary lib;
+    const int held = lib.state.pool.blocksInUse();  // the default masks' blocks
     int found = 0, total = 0;
     double unitError = 0;
     for (int p = 1; p <= 20; ++p) {
         for (int i = 1; i <= 10; ++i) {
             const facegen::Frame f = facegen::generateFrame(2026, p, i);
             int x[11], y[11], score[11], unit[11], n = 0;
-            ASSERT_EQ(Search(lib.state, f.pixels, x, y, score, unit, n), kOk) << p << " " << i;
-            ASSERT_GE(n, 1);
+            const int rc = Search(lib.state, f.pixels, x, y, score, unit, n);
             const double d = std::hypot(f.eyes.xr - f.eyes.xl, f.eyes.yr - f.eyes.yl);
             const double cx = (f.eyes.xl + f.eyes.xr) / 2, cy = (f.eyes.yl + f.eyes.yr) / 2;
-            const bool hit = std::hypot(x[0] - cx, y[0] - cy) <= d / 4;
+            const bool hit = rc == kOk && n >= 1 && std::hypot(x[0] - cx, y[0] - cy) <= d / 4;
             found += hit;
-            unitError += std::fabs(unit[0] - d) / d;
+            if (rc == kOk && n >= 1) unitError += std::fabs(unit[0] - d) / d;
             ++total;
             if (!hit)
-                std::printf("miss %02d%02d: eyes mid (%.1f, %.1f) d %.1f, found (%d, %d) unit %d\n",
-                            p, i, cx, cy, d, x[0], y[0], unit[0]);
+                std::printf(
+                    "miss %02d%02d: eyes mid (%.1f, %.1f) d %.1f, code %d, found (%d, %d)\n", p, i,
+                    cx, cy, d, rc, n ? x[0] : -1, n ? y[0] : -1);
         }
     }
     std::printf("face search: %d of %d frames found (%.1f %%), mean unit error %.1f %%\n", found,
                 total, 100.0 * found / total, 100.0 * unitError / total);
     RecordProperty("found", found);
     EXPECT_GE(found * 100, 95 * total);
-    EXPECT_EQ(lib.state.pool.blocksInUse(), 0);  // every work buffer went back
+    EXPECT_EQ(lib.state.pool.blocksInUse(), held);  // every work buffer went back
 }
 
 TEST(FaceSearchAccuracy, MissingFaceMaskAndMissingKeys) {
     DevLibrary lib;
     const facegen::Frame f = facegen::generateFrame(2026, 1, 1);
     int x[11], y[11], score[11], unit[11], n = 0;
+    const int held = lib.state.pool.blocksInUse();
     // Without the key the search raises the configuration error and gives every block back.
     ConfigStore saved = lib.state.config;
     {
@@ -102,7 +104,7 @@ TEST(FaceSearchAccuracy, MissingFaceMaskAndMissingKeys) {
                 if (!equalNoCase(e.key, "face_un_step")) broken.set(s.name, e.key, e.value);
         lib.state.config = broken;
         EXPECT_THROW(Search(lib.state, f.pixels, x, y, score, unit, n), XERRORINI);
-        EXPECT_EQ(lib.state.pool.blocksInUse(), 0);
+        EXPECT_EQ(lib.state.pool.blocksInUse(), held);
         lib.state.config = saved;
     }
     lib.state.defaultMasks.empty();
