@@ -131,7 +131,9 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     for (int i = scan.i0; i < scan.i1; ++i) {
         std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
         for (int j = scan.j0; j < scan.j1; ++j) {
-            const double s = scorer.score(j, i, threshold);
+            // With a map, a window needs its exact score only below 255 or below the best.
+            const double s =
+                scorer.score(j, i, threshold, mrow ? std::max(bestScore, 255.0) : bestScore);
             if (mrow) mrow[j - scan.j0] = mapEntry(s);
             if (s < bestScore) {
                 bestScore = s;
@@ -167,7 +169,7 @@ int MatchStepped(Scratch& scratch, ImageView region, MaskValues mask, MeanMode m
     double bestScore = kRejectedScore;
     auto visit = [&](int j, int i) {
         if (allowed && !allowed[static_cast<std::ptrdiff_t>(i) * region.width + j]) return;
-        const double s = scorer.score(j, i, threshold);
+        const double s = scorer.score(j, i, threshold, bestScore);
         if (s < bestScore) {
             bestScore = s;
             best.x = j;

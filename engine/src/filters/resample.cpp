@@ -53,17 +53,40 @@ int ResampleArea(Scratch& scratch, ImageView image, double ox, double oy, double
     coverOf(ox, g, col0, col1, cols.get());
     coverOf(oy, g, row0, row1, rows.get());
 
-    // Adds one source row with weight w to output row t.
+    // Adds one source row with weight w to output row t. The two output columns a source
+    // column feeds are kept in registers while the scan stays on them; every output pixel
+    // still receives its terms one by one in source order, so the sums are those of adding
+    // each term to memory directly.
     auto addRow = [&](const std::uint8_t* src, double w, int t) {
         if (t < 0 || t >= d) return;
         double* dst = acc.get() + static_cast<std::size_t>(t) * c;
         dst[0] += src[col0] * w * cols[0].share;
+        int T = -1;  // output column held in r0 (r1 holds T + 1)
+        double r0 = 0.0, r1 = 0.0;
+        auto flush = [&] {
+            if (T < 0) return;
+            dst[T] = r0;
+            if (T + 1 < c) dst[T + 1] = r1;
+        };
         for (int k = 1; k < ncols - 1; ++k) {
             const Cover cv = cols[k];
+            if (cv.t >= c) break;  // t only grows with k
+            if (cv.t != T) {
+                if (T >= 0 && cv.t == T + 1) {
+                    dst[T] = r0;
+                    r0 = r1;
+                } else {
+                    flush();
+                    r0 = dst[cv.t];
+                }
+                T = cv.t;
+                r1 = T + 1 < c ? dst[T + 1] : 0.0;
+            }
             const double p = src[col0 + k] * w;
-            if (cv.t < c) dst[cv.t] += p * cv.share;
-            if (cv.share < 1.0 && cv.t + 1 < c) dst[cv.t + 1] += p * (1.0 - cv.share);
+            r0 += p * cv.share;
+            if (cv.share < 1.0) r1 += p * (1.0 - cv.share);
         }
+        flush();
         if (ncols > 1) {
             const Cover cv = cols[ncols - 1];
             if (cv.t < c) dst[cv.t] += src[col1] * w * cv.share;

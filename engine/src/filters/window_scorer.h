@@ -18,8 +18,10 @@ class WindowScorer {
     int status() const { return status_; }
 
     // Score of the mask centred at (j, i), or 30000 when the window fails the variance test
-    // (B <= threshold; the threshold is h x global variance, 0 in fixed-mean mode).
-    double score(int j, int i, double threshold) const {
+    // (B <= threshold; the threshold is h x global variance, 0 in fixed-mean mode). The sum
+    // stops early, with a partial sum above `limit`, once it exceeds `limit`: its terms are
+    // non-negative, so the full sum could only be larger.
+    double score(int j, int i, double threshold, double limit = kRejectedScore) const {
         const int x = j - bx_ - xa_, y = i - by_ - ya_;
         const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
         const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
@@ -44,6 +46,7 @@ class WindowScorer {
         double total = 0.0;
         for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
             for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - (p[c] - a) / sd);
+            if (total > limit) return total;
         }
         return total;
     }
