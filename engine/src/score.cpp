@@ -54,7 +54,8 @@ int EntryKeyNumber(std::uint32_t filterMask, int j) {
 std::int32_t SimilarityScore(const ConfigStore& config, std::uint32_t elementCount,
                              std::uint32_t filterMask, const std::int32_t* vector) {
     const std::uint32_t filterCount = filterCountOf(filterMask);
-    if (elementCount > kElementCount || filterCount > kMaxFilters) throw XERRORINI();
+    // Eight element records and nine filters exist.
+    if (elementCount > kElementCount || (filterMask & 0xFE00u) != 0) throw XERRORINI();
     const std::uint32_t core = std::min(elementCount, kCoreElements);
     EntrySums coreSums;
     for (std::uint32_t e = 0; e < core; ++e) {

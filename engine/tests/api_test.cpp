@@ -1,0 +1,316 @@
+// The exported interface, loaded as the shared library.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine_config.h"
+#include "ovfc32.h"
+#include "test_files.h"
+
+namespace {
+
+using ovfc_test::TempDir;
+
+const std::vector<std::uint8_t> kFrame(256 * 255, 128);
+
+class Api : public ::testing::Test {
+protected:
+    void SetUp() override { OvfcDone(); }
+    void TearDown() override { OvfcDone(); }
+};
+
+// Sets an environment variable for one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+TEST_F(Api, BeforeInitialisationOnlyTheFreeFunctionsWork) {
+    char value[40] = "untouched";
+    std::uint8_t desc[OVFC_MAX_DESCRIPTOR_SIZE] = {};
+    std::int16_t size = -5;
+    std::int32_t score = -5;
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
+    EXPECT_STREQ(value, "untouched");
+    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), 2);
+    EXPECT_EQ(OvfcSaveConfig(""), 2);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc, &size), 2);
+    EXPECT_EQ(OvfcProcessingEx(kFrame.data(), desc, &size, 10, 10), 2);
+    EXPECT_EQ(OvfcLiveProcessingEx(kFrame.data(), desc, &size, 10, 10, nullptr, nullptr), 2);
+    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), 2);
+    EXPECT_EQ(OvfcMatchEx(kFrame.data(), kFrame.data(), &score, 10, 10), 2);
+    EXPECT_EQ(OvfcDone(), 2);
+    EXPECT_EQ(size, -5);
+    EXPECT_EQ(score, -5);
+
+    char version[16] = {};
+    EXPECT_EQ(OvfcGetVersion(version), 0);
+    EXPECT_STREQ(version, "0.02.006");
+    std::uint16_t count = 0;
+    EXPECT_EQ(OvfcFaceInfo(nullptr, nullptr, 0, &count), 0);
+    EXPECT_EQ(count, 8);
+    EXPECT_EQ(OvfcService(1, "OVFCDESC\x03"), 0);
+    EXPECT_EQ(OvfcService(1, "OVFCDESX"), 27);
+    EXPECT_EQ(OvfcService(1, "ovfcdesc"), 27);
+    EXPECT_EQ(OvfcService(2, nullptr), 1) << "no configuration: no version";
+    EXPECT_EQ(OvfcService(3, nullptr), 29);
+    EXPECT_EQ(OvfcService(0, nullptr), 29);
+}
+
+TEST_F(Api, LoadInitialisesAndDoneResets) {
+    TempDir dir;
+    const std::string ini = ovfc_test::writeEngineConfig(dir);
+    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), 0);
+    char value[40] = {};
+    EXPECT_EQ(OvfcGetParam("PARAM", "Gamma", value), 0);
+    EXPECT_STREQ(value, "0");
+    EXPECT_EQ(OvfcService(2, nullptr), 0);
+    EXPECT_EQ(OvfcSetParam("library", "version", "0.02.007"), 0);
+    EXPECT_EQ(OvfcService(2, nullptr), 1);
+    EXPECT_EQ(OvfcDone(), 0);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
+    EXPECT_EQ(OvfcDone(), 2);
+    EXPECT_EQ(OvfcService(2, nullptr), 1) << "the store is empty after Done";
+}
+
+TEST_F(Api, InitReadsOvfcIniFoundAlongPath) {
+    TempDir dir, empty;
+    ovfc_test::writeEngineConfig(dir);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(empty.path());
+    {
+        ScopedEnv path("PATH", "/nonexistent:" + dir.path());
+        EXPECT_EQ(OvfcInit(), 0);
+        EXPECT_EQ(OvfcDone(), 0);
+        EXPECT_EQ(OvfcLoadConfig("/no/such/place/ovfc.ini"), 0) << "searched by its file name";
+        EXPECT_EQ(OvfcDone(), 0);
+    }
+    EXPECT_EQ(OvfcInit(), 25) << "neither here nor along PATH";
+    std::filesystem::current_path(cwd);
+}
+
+TEST_F(Api, LoadFailures) {
+    TempDir dir;
+    EXPECT_EQ(OvfcLoadConfig(dir.file("none.ini").c_str()), 25);
+    EXPECT_EQ(OvfcLoadConfig(nullptr), 25);
+
+    ovfc_test::writeEngineConfig(dir, "", dir.path() + "/missing/tm.bin");
+    std::filesystem::remove(dir.file("tm.bin"));
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 25) << "masks file missing";
+    char value[40];
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2) << "still not initialised";
+
+    ovfc_test::writeEngineConfig(dir, "", "elsewhere/tm.bin");
+    {
+        ScopedEnv path("PATH", dir.path());
+        EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 0)
+            << "masks file found by its name along PATH";
+    }
+    OvfcDone();
+
+    ovfc_test::writeFile(dir.file("nomasks.ini"), "[param]\ngamma = 0\n");
+    EXPECT_EQ(OvfcLoadConfig(dir.file("nomasks.ini").c_str()), 28);
+
+    ovfc_test::writeEngineConfig(dir);
+    ovfc_test::writeFile(dir.file("tm.bin"), "OVFCDESC\x04\x00");
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
+    ovfc_test::writeFile(dir.file("tm.bin"), "");
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
+    // A truncated default-mask file: the reader stops at the end of the file.
+    auto cut = ovfc_test::blob({{255, 20, 24, 0, 0, 0, 0, 3}});
+    cut.resize(cut.size() - 1);
+    ovfc_test::writeBytes(dir.file("tm.bin"), cut);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
+}
+
+TEST_F(Api, AFailedReloadKeepsTheInitialisedState) {
+    TempDir dir;
+    const std::string ini = ovfc_test::writeEngineConfig(dir);
+    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), 0);
+    TempDir other;
+    ovfc_test::writeFile(other.file("ovfc.ini"), "[param]\nDefaultMasks = nothing.bin\n");
+    EXPECT_EQ(OvfcLoadConfig(other.file("ovfc.ini").c_str()), 25);
+    char value[40];
+    EXPECT_EQ(OvfcGetParam("param", "DefaultMasks", value), 0) << "the new store is in place";
+    EXPECT_STREQ(value, "nothing.bin");
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 28);
+}
+
+TEST_F(Api, GetAndSetParameters) {
+    TempDir dir;
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    char value[40];
+    std::memset(value, 'z', sizeof value);
+    EXPECT_EQ(OvfcSetParam("new", "long", "0123456789012345678901234567890123456789"), 0);
+    EXPECT_EQ(OvfcGetParam("NEW", "LONG", value), 0);
+    EXPECT_STREQ(value, "01234567890123456789012345678901");
+    EXPECT_EQ(OvfcGetParam("new", "short", value), 28);
+    EXPECT_EQ(OvfcGetParam("none", "long", value), 28);
+    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), 0);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 0);
+    EXPECT_STREQ(value, "1");
+    const char* names[] = {"s0", "s1", "s2", "s3", "s4", "s5", "s6",
+                           "s7", "s8", "s9", "s10", "s11", "s12"};
+    for (const char* name : names) ASSERT_EQ(OvfcSetParam(name, "k", "v"), 0);
+    EXPECT_EQ(OvfcSetParam("seventeenth", "k", "v"), 3);
+    EXPECT_EQ(OvfcSetParam("param", nullptr, "v"), 29);
+}
+
+TEST_F(Api, SaveConfigPaths) {
+    TempDir dir;
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "170"), 0);
+    const std::string target = dir.file("saved.ini");
+    ASSERT_EQ(OvfcSaveConfig(target.c_str()), 0);
+    const std::string text = ovfc_test::readFile(target);
+    EXPECT_NE(text.find("\n[library]\nOwnScoreTreshold = 170\nversion = 0.02.006\n"),
+              std::string::npos);
+    EXPECT_EQ(OvfcSaveConfig(dir.file("no/dir/x.ini").c_str()), 25);
+
+    // A bare name goes next to the library, which lives in the build's bin directory.
+    const std::string bare = "ovfc-save-test-" + std::to_string(getpid()) + ".ini";
+    const std::string beside = std::string(OVFC_BIN_DIR) + "/" + bare;
+    ASSERT_EQ(OvfcSaveConfig(bare.c_str()), 0);
+    EXPECT_EQ(ovfc_test::readFile(beside).substr(text.find('\n', 90)),
+              text.substr(text.find('\n', 90)));
+    std::filesystem::remove(beside);
+
+    // An empty name writes ovfc.ini there; a shipped file in its place is put back after.
+    const std::string shipped = std::string(OVFC_BIN_DIR) + "/ovfc.ini";
+    const bool had = std::filesystem::exists(shipped);
+    const std::string keep = had ? ovfc_test::readFile(shipped) : std::string();
+    ASSERT_EQ(OvfcSaveConfig(""), 0);
+    EXPECT_NE(ovfc_test::readFile(shipped).find("OwnScoreTreshold = 170"), std::string::npos);
+    if (had)
+        ovfc_test::writeFile(shipped, keep);
+    else
+        std::filesystem::remove(shipped);
+}
+
+TEST_F(Api, ProcessingTakesTheImageAndStopsWhereThePipelineIsMissing) {
+    TempDir dir;
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    std::vector<std::uint8_t> desc(OVFC_MAX_DESCRIPTOR_SIZE, 0xEE);
+    std::int16_t size = -1;
+    std::vector<std::uint8_t> frame(256 * 255);
+    for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 31);
+    // The face searches are not part of this build yet: "not supported".
+    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), 29);
+    EXPECT_EQ(size, -1);
+    EXPECT_EQ(desc[0], 0xEE) << "nothing written";
+    std::vector<std::uint8_t> diff(16, 0xEE);
+    EXPECT_EQ(OvfcLiveProcessingEx(frame.data(), desc.data(), &size, 4, 4, frame.data(),
+                                   diff.data()),
+              29);
+    EXPECT_EQ(OvfcProcessingEx(nullptr, desc.data(), &size, 4, 4), 29);
+
+    ASSERT_EQ(OvfcSetParam("param", "gamma", "1"), 0);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 1) << "flat image";
+    EXPECT_EQ(OvfcProcessingEx(frame.data(), desc.data(), &size, 0, 0), 1) << "empty image";
+    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "12"), 0);
+    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), 28);
+}
+
+TEST_F(Api, MissingParametersBecomeCode28) {
+    TempDir dir;
+    ovfc_test::writeEngineConfig(dir);
+    ovfc_test::writeFile(dir.file("small.ini"),
+                         "[param]\nDefaultMasks = " + dir.file("tm.bin") + "\n");
+    ASSERT_EQ(OvfcLoadConfig(dir.file("small.ini").c_str()), 0);
+    std::vector<std::uint8_t> desc(OVFC_MAX_DESCRIPTOR_SIZE);
+    std::int16_t size = 0;
+    std::int32_t score = 0;
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 28);
+    const auto person = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}});
+    EXPECT_EQ(OvfcMatch(kFrame.data(), person.data(), &score), 28);
+    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "8"), 0);
+    ASSERT_EQ(OvfcSetParam("param", "using_descriptors_mask", "1"), 0);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 28) << "gamma is missing";
+}
+
+TEST_F(Api, MatchClassifiesItsItems) {
+    TempDir dir;
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    const auto person = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}, {2, 3, 3, 9, 5, 0, 0, 2}});
+    std::vector<std::uint8_t> personBuf(OVFC_MAX_DESCRIPTOR_SIZE, 0);
+    std::copy(person.begin(), person.end(), personBuf.begin());
+    std::int32_t score = 0;
+    EXPECT_EQ(OvfcMatch(personBuf.data(), personBuf.data(), &score), 29) << "two descriptors";
+    EXPECT_EQ(OvfcMatch(kFrame.data(), personBuf.data(), &score), 29) << "pipeline missing";
+    EXPECT_EQ(OvfcMatch(personBuf.data(), kFrame.data(), &score), 29);
+    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), 29);
+    EXPECT_EQ(OvfcMatch(nullptr, kFrame.data(), &score), 29);
+
+    auto v4 = personBuf;
+    v4[8] = 4;
+    EXPECT_EQ(OvfcMatch(kFrame.data(), v4.data(), &score), 27);
+    // A record that would reach past the 3072-byte buffer.
+    std::vector<std::uint8_t> big(OVFC_MAX_DESCRIPTOR_SIZE, 1);
+    const auto head = ovfc_test::blob({{1, 60, 60, 0, 0, 0, 0, 0}});
+    std::copy(head.begin(), head.begin() + 24, big.begin());
+    EXPECT_EQ(OvfcMatch(big.data(), kFrame.data(), &score), 27);
+}
+
+TEST_F(Api, FaceInfoOfADescriptor) {
+    const auto person = ovfc_test::blob({{255, 4, 6, 128, 120, 255, 0, 1},
+                                         {1, 3, 2, 100, 110, 9, 0, 2},
+                                         {2, 5, 2, 150, 111, 9, 0, 3},
+                                         {254, 2, 2, 127, 160, 0, 0, 4}});
+    FaceElementInfo info[8] = {};
+    std::uint16_t count = 8;
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 0, &count), 0) << "works uninitialised";
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(info[0].id, 1);
+    EXPECT_EQ(info[0].x, 100);
+    EXPECT_EQ(info[0].y, 110);
+    EXPECT_EQ(info[0].height, 2);
+    EXPECT_EQ(info[0].width, 3);
+    EXPECT_EQ(info[1].id, 2);
+    count = 2;
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 254, &count), 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(info[0].id, 254);
+    EXPECT_EQ(info[1].id, 255);
+    EXPECT_EQ(info[1].width, 4);
+    count = 1;
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 256 + 2, &count), 0);
+    ASSERT_EQ(count, 1) << "ids are the low 8 bits of the index";
+    EXPECT_EQ(info[0].id, 2);
+    count = 3;
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 3, &count), 0);
+    EXPECT_EQ(count, 0);
+
+    auto bad = person;
+    bad[8] = 4;
+    count = 5;
+    EXPECT_EQ(OvfcFaceInfo(bad.data(), info, 0, &count), 27);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, nullptr), 29);
+    count = 8;
+    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, &count), 0);
+    EXPECT_EQ(count, 0) << "no comparison has reached its score step";
+    static_assert(sizeof(FaceElementInfo) == 10);
+}
+
+}  // namespace
