@@ -90,26 +90,5 @@ TEST(FaceSearchAccuracy, FirstOutputIsOnTheFaceInAtLeast95PercentOfGeneratedFram
     EXPECT_EQ(lib.state.pool.blocksInUse(), held);  // every work buffer went back
 }
 
-TEST(FaceSearchAccuracy, MissingFaceMaskAndMissingKeys) {
-    DevLibrary lib;
-    const facegen::Frame f = facegen::generateFrame(2026, 1, 1);
-    int x[11], y[11], score[11], unit[11], n = 0;
-    const int held = lib.state.pool.blocksInUse();
-    // Without the key the search raises the configuration error and gives every block back.
-    ConfigStore saved = lib.state.config;
-    {
-        ConfigStore broken;
-        for (const auto& s : saved.sections())
-            for (const auto& e : s.entries)
-                if (!equalNoCase(e.key, "face_un_step")) broken.set(s.name, e.key, e.value);
-        lib.state.config = broken;
-        EXPECT_THROW(Search(lib.state, f.pixels, x, y, score, unit, n), XERRORINI);
-        EXPECT_EQ(lib.state.pool.blocksInUse(), held);
-        lib.state.config = saved;
-    }
-    lib.state.defaultMasks.empty();
-    EXPECT_EQ(Search(lib.state, f.pixels, x, y, score, unit, n), kBadDescriptor);
-}
-
 }  // namespace
 }  // namespace ovfc

@@ -9,6 +9,7 @@
 #include "config_store.h"
 #include "face/find_faces.h"
 #include "face_context.h"
+#include "filters_test_util.h"
 #include "library_state.h"
 #include "pool_scratch.h"
 #include "status.h"
@@ -82,29 +83,11 @@ void FillConfig(ConfigStore& c) {
     ASSERT_EQ(c.set("mask", "face_mask_y_shift", "1"), kOk);
 }
 
-// A bright disc with two dark spots on a dim textured ground.
-void Blob(std::uint8_t* img, int w, int h, int cx, int cy, double rad) {
-    unsigned s = 99;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            s = s * 1103515245u + 12345u;
-            double v = 90 + (s >> 16) % 20;
-            const double dx = (x - cx) / rad, dy = (y - cy) / rad;
-            if (dx * dx + dy * dy < 1) {
-                v = 180 - 40 * (dx * dx + dy * dy);
-                for (double ex : {-0.4, 0.4})
-                    v -= 120 * std::exp(-((dx - ex) * (dx - ex) + (dy + 0.2) * (dy + 0.2)) / 0.02);
-            }
-            img[y * w + x] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-        }
-}
-
 struct Library {
     LibraryState state;
-    std::vector<std::uint8_t> frame = std::vector<std::uint8_t>(120 * 110);
+    std::vector<std::uint8_t> frame = test::BlobScene(120, 110, 60, 55, 20, 99).pixels;
     Library() {
         FillConfig(state.config);
-        Blob(frame.data(), 120, 110, 60, 55, 20);
         // The face mask: the disc at scale 0.5 (15 x 15, unit 20 -> 10), one row lower.
         std::vector<std::uint8_t> m(15 * 15);
         for (int y = 0; y < 15; ++y)

@@ -106,26 +106,6 @@ TEST(FindCandidates, FlatRegionGivesNothingAndBorderMinimumNeedsEdgeSearch) {
     EXPECT_EQ(out[0].y, 13);
 }
 
-// A smooth blob "face" of radius rad at (cx, cy) on a textured background.
-Image BlobScene(int cx, int cy, double rad) {
-    Image img = test::Noise(120, 110, 21, 90, 110);
-    for (int y = 0; y < img.height; ++y)
-        for (int x = 0; x < img.width; ++x) {
-            const double dx = (x - cx) / rad, dy = (y - cy) / rad;
-            const double d2 = dx * dx + dy * dy;
-            if (d2 < 1.0) {
-                // Bright disc with two dark spots.
-                double v = 180 - 40 * d2;
-                for (double ex : {-0.4, 0.4}) {
-                    const double e2 = (dx - ex) * (dx - ex) + (dy + 0.2) * (dy + 0.2);
-                    v -= 120 * std::exp(-e2 / 0.02);
-                }
-                img.at(x, y) = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-            }
-        }
-    return img;
-}
-
 FaceSearchParams BlobParams() {
     FaceSearchParams p;
     p.faceMaskUnit = 10;
@@ -146,7 +126,7 @@ FaceSearchParams BlobParams() {
 
 struct BlobFixture {
     HeapScratch scratch;
-    Image img = BlobScene(60, 55, 20);
+    Image img = test::BlobScene(120, 110, 60, 55, 20);
     Image maskImg{15, 15};
     std::vector<double> v;
     BlobFixture() {
@@ -178,7 +158,7 @@ TEST(FindFaces, LaterScalesFindASmallerFaceAndReportItsUnit) {
     HeapScratch scratch;
     BlobFixture f;
     // The same blob, 1.44 times smaller: the third scale (0.5 x 1.2^2) fits it.
-    const Image small = BlobScene(50, 50, 20 / 1.44);
+    const Image small = test::BlobScene(120, 110, 50, 50, 20 / 1.44);
     FaceSearchParams p = BlobParams();
     p.stepsNum = 4;
     p.eyesStartUnit = 0;

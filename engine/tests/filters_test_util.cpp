@@ -1,5 +1,6 @@
 #include "filters_test_util.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ovfc::test {
@@ -24,6 +25,21 @@ Image Crop(const Image& src, int x, int y, int w, int h) {
 void Paste(Image& dst, const Image& patch, int x, int y) {
     for (int r = 0; r < patch.height; ++r)
         for (int c = 0; c < patch.width; ++c) dst.at(x + c, y + r) = patch.at(c, r);
+}
+
+Image BlobScene(int w, int h, int cx, int cy, double rad, unsigned seed) {
+    Image img = Noise(w, h, seed, 90, 110);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double dx = (x - cx) / rad, dy = (y - cy) / rad;
+            const double d2 = dx * dx + dy * dy;
+            if (d2 >= 1.0) continue;
+            double v = 180 - 40 * d2;
+            for (double ex : {-0.4, 0.4})
+                v -= 120 * std::exp(-((dx - ex) * (dx - ex) + (dy + 0.2) * (dy + 0.2)) / 0.02);
+            img.at(x, y) = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
+        }
+    return img;
 }
 
 std::vector<double> Normalise(const Image& mask) {

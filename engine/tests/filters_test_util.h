@@ -28,6 +28,10 @@ Image Crop(const Image& src, int x, int y, int w, int h);
 // Copies `patch` into `dst` with its top-left pixel at (x, y).
 void Paste(Image& dst, const Image& patch, int x, int y);
 
+// A bright disc of radius rad at (cx, cy) with two dark spots, on a dim textured ground
+// (seeded): a minimal face for the search tests.
+Image BlobScene(int w, int h, int cx, int cy, double rad, unsigned seed = 21);
+
 // Mask values: pixels minus their mean over their standard deviation (population variance).
 std::vector<double> Normalise(const Image& mask);
 

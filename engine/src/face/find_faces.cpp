@@ -1,6 +1,5 @@
 #include "face/find_faces.h"
 
-#include <vector>
 
 #include "config_store.h"
 #include "face_context.h"
