@@ -20,14 +20,14 @@ using ovfc_test::TempDir;
 const std::vector<std::uint8_t> kFrame(256 * 255, 128);
 
 class Api : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { OvfcDone(); }
     void TearDown() override { OvfcDone(); }
 };
 
 // Sets an environment variable for one test.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old, had_ = true;
         setenv(name, value.c_str(), 1);
@@ -39,7 +39,7 @@ class ScopedEnv {
             unsetenv(name_);
     }
 
-  private:
+private:
     const char* name_;
     std::string old_;
     bool had_ = false;
@@ -170,7 +170,7 @@ TEST_F(Api, GetAndSetParameters) {
     EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), 0);
     EXPECT_EQ(OvfcGetParam("param", "gamma", value), 0);
     EXPECT_STREQ(value, "1");
-    const char* names[] = {"s0", "s1", "s2", "s3",  "s4",  "s5", "s6",
+    const char* names[] = {"s0", "s1", "s2", "s3", "s4", "s5", "s6",
                            "s7", "s8", "s9", "s10", "s11", "s12"};
     for (const char* name : names) ASSERT_EQ(OvfcSetParam(name, "k", "v"), 0);
     EXPECT_EQ(OvfcSetParam("seventeenth", "k", "v"), 3);
@@ -220,9 +220,9 @@ TEST_F(Api, ProcessingTakesTheImageAndStopsWhereThePipelineIsMissing) {
     EXPECT_EQ(size, -1);
     EXPECT_EQ(desc[0], 0xEE) << "nothing written";
     std::vector<std::uint8_t> diff(16, 0xEE);
-    EXPECT_EQ(
-        OvfcLiveProcessingEx(frame.data(), desc.data(), &size, 4, 4, frame.data(), diff.data()),
-        29);
+    EXPECT_EQ(OvfcLiveProcessingEx(frame.data(), desc.data(), &size, 4, 4, frame.data(),
+                                   diff.data()),
+              29);
     EXPECT_EQ(OvfcProcessingEx(nullptr, desc.data(), &size, 4, 4), 29);
 
     ASSERT_EQ(OvfcSetParam("param", "gamma", "1"), 0);

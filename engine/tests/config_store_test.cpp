@@ -73,8 +73,7 @@ TEST(ConfigStore, IncludeOfABareNameIsReadFromTheIncludingFilesDirectory) {
     writeFile(dir.file("part.ini"), "b = 2\n[extra]\nd = 4\n");
     ConfigStore s;
     ASSERT_EQ(s.load(dir.file("main.ini")), 0);
-    EXPECT_EQ(valueOf(s, "param", "b"), "2")
-        << "keys before the first header join the open section";
+    EXPECT_EQ(valueOf(s, "param", "b"), "2") << "keys before the first header join the open section";
     EXPECT_EQ(valueOf(s, "extra", "d"), "4");
     EXPECT_EQ(valueOf(s, "other", "c"), "3");
     EXPECT_EQ(s.sectionCount(), 3);
@@ -172,8 +171,7 @@ TEST(ConfigStore, SaveWritesTheHeaderAndSortedSectionsAndLoadsBackTheSame) {
     std::getline(lines, l4);
     EXPECT_EQ(l1, ";" + std::string(78, '-'));
     EXPECT_EQ(l2.rfind("; Facial Recognition Library INI file created by OVFC ", 0), 0u);
-    EXPECT_EQ(l2.size(),
-              std::string("; Facial Recognition Library INI file created by OVFC ").size() + 24);
+    EXPECT_EQ(l2.size(), std::string("; Facial Recognition Library INI file created by OVFC ").size() + 24);
     EXPECT_EQ(l3, l1);
     EXPECT_EQ(l4, "");
     const std::string body = text.substr(text.find("\n[param]"));

@@ -60,7 +60,7 @@ TEST(MaskSet, OlderFormsAreRead) {
     BlockPool pool;
     const auto current = blob(kThree);
     const std::vector<std::vector<std::uint8_t>> older = {
-        blobWith({'O', 'V', 'F', 'C', 3}, kThree),  // no "DESC"
+        blobWith({'O', 'V', 'F', 'C', 3}, kThree),                 // no "DESC"
         blobWith({'O', 'V', 'F', 'C', 'D', 'E', 'S', 'C', 2}, kThree),
         blobWith({'O', 'V', 'F', 'C', 'D', 'E', 'S', 'C', 1, 0xAA, 0xBB}, kThree),
         blobWith({'O', 'V', 'F', 'C', 1, 0, 0}, kThree),
@@ -120,8 +120,8 @@ TEST(MaskSet, WriterRefusesABlobLargerThanTheBuffer) {
     EXPECT_EQ(out, std::vector<std::uint8_t>(b.size() - 1, 0xEE)) << "nothing written";
 
     // 3 masks of 32 x 32 are 10 + 3 * 1038 = 3124 bytes: over the limit.
-    const auto large =
-        blob({{1, 32, 32, 0, 0, 0, 0, 1}, {2, 32, 32, 0, 0, 0, 0, 2}, {3, 32, 32, 0, 0, 0, 0, 3}});
+    const auto large = blob({{1, 32, 32, 0, 0, 0, 0, 1}, {2, 32, 32, 0, 0, 0, 0, 2},
+                             {3, 32, 32, 0, 0, 0, 0, 3}});
     ASSERT_EQ(set.read(large.data(), large.size(), ovfc::kKeepPixels), 0);
     std::vector<std::uint8_t> buffer(ovfc::kMaxBlobSize);
     EXPECT_EQ(set.write(buffer.data(), buffer.size()), ovfc::kNoMemory);

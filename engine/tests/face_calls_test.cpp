@@ -17,7 +17,7 @@ namespace {
 using ovfc::LibraryState;
 
 class FaceCalls : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         auto& c = state.config;
         c.set("param", "Number_of_face_elements", "8");
@@ -47,8 +47,8 @@ TEST_F(FaceCalls, DescriptorCreationGivesItsBlocksBackOnEveryPath) {
 
     state.config.set("param", "gamma", "1");
     const std::vector<std::uint8_t> flat(frame.size(), 40);
-    EXPECT_EQ(ovfc::createDescriptor(state, flat.data(), 256, 255, ref.data(), nullptr, desc.data(),
-                                     &size),
+    EXPECT_EQ(ovfc::createDescriptor(state, flat.data(), 256, 255, ref.data(), nullptr,
+                                     desc.data(), &size),
               ovfc::kFlatImage);
     expectAllBlocksBack();
     EXPECT_EQ(state.pool.slotsUsed(), 2) << "the same blocks reused";
@@ -57,9 +57,9 @@ TEST_F(FaceCalls, DescriptorCreationGivesItsBlocksBackOnEveryPath) {
 TEST_F(FaceCalls, AnExhaustedPoolGivesCode3AndLeaksNothing) {
     std::vector<ovfc::PoolBlock> held;
     for (int i = 0; i < ovfc::BlockPool::kSlots; ++i) held.push_back(state.pool.take(16));
-    EXPECT_EQ(
-        ovfc::createDescriptor(state, frame.data(), 256, 255, nullptr, nullptr, desc.data(), &size),
-        ovfc::kNoMemory);
+    EXPECT_EQ(ovfc::createDescriptor(state, frame.data(), 256, 255, nullptr, nullptr,
+                                     desc.data(), &size),
+              ovfc::kNoMemory);
     EXPECT_EQ(ovfc::matchItems(state, frame.data(), frame.data(), &score, 256, 255),
               ovfc::kNoMemory);
     // One big free block: the image fits, the reference does not.
@@ -76,8 +76,7 @@ TEST_F(FaceCalls, AnExhaustedPoolGivesCode3AndLeaksNothing) {
 }
 
 TEST_F(FaceCalls, ComparisonPathsGiveTheirBlocksBack) {
-    const auto person =
-        ovfc_test::blob({{1, 5, 5, 100, 100, 0, 0, 3}, {2, 5, 5, 150, 100, 0, 0, 9}});
+    const auto person = ovfc_test::blob({{1, 5, 5, 100, 100, 0, 0, 3}, {2, 5, 5, 150, 100, 0, 0, 9}});
     std::vector<std::uint8_t> item(ovfc::kMaxBlobSize, 0);
     std::copy(person.begin(), person.end(), item.begin());
     EXPECT_EQ(ovfc::matchItems(state, frame.data(), item.data(), &score, 256, 255),

@@ -41,8 +41,8 @@ TEST(SimilarityScore, CoreOnlyScoreIsTheTruncatedAverage) {
     ConfigStore c;
     ovfc_test::setScoreEntries(c, 0x3, 300);
     // Entries of elements 0..3 with two filters; deviations 200*(v-300)/300.
-    const std::vector<std::int32_t> v = {301, 300, 302, 300,  300,
-                                         300, 300, 300, 9000, 9000};  // element 4 is not counted
+    const std::vector<std::int32_t> v = {301, 300, 302, 300, 300, 300, 300, 300,
+                                         9000, 9000};  // element 4 is not counted
     // S = 200/300 + 400/300 = 2.0, K = 8, best = 0.25: score trunc(199.75) = 199.
     EXPECT_EQ(SimilarityScore(c, 4, 0x3, v.data()), 199);
     const std::vector<std::int32_t> w = {299, 300, 300, 300, 300, 300, 300, 300};

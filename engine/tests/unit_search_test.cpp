@@ -31,7 +31,7 @@ int fakeVector(FaceContext& ctx, std::int32_t* vector) {
 }
 
 class UnitSearch : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         gScoreAtUnit.clear();
         gUnitsTried.clear();
