@@ -94,24 +94,43 @@ void FileCreator::discard() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
-        ::unlink(temp_.c_str());
+        if (!direct_) ::unlink(temp_.c_str());
     }
 }
 
 bool FileCreator::create(const std::string& path) {
     discard();
-    target_ = path;
     failed_ = false;
-    std::vector<char> name(path.begin(), path.end());
+    direct_ = false;
+    target_ = path;
+    // Write where the name leads: through symbolic links, and straight into anything that
+    // is not a regular file (a device or a pipe cannot be replaced by a rename).
+    mode_t mode = 0;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            direct_ = fd_ >= 0;
+            return direct_;
+        }
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::vector<char> name(target_.begin(), target_.end());
     const char suffix[] = ".ovio-XXXXXX";
     name.insert(name.end(), suffix, suffix + sizeof suffix);
     fd_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0) return false;
     temp_ = name.data();
-    // mkstemp makes the file private; give it the mode a plain creat() would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd_, 0666 & ~mask) != 0) {
+    // mkstemp makes the file private; give it the mode the old file or a creat() would.
+    if (::fchmod(fd_, mode) != 0) {
         discard();
         return false;
     }
@@ -136,6 +155,11 @@ bool FileCreator::write(const void* src, size_t n) {
 
 bool FileCreator::commit() {
     if (fd_ < 0) return false;
+    if (direct_) {
+        const bool ok = ::close(fd_) == 0 && !failed_;
+        fd_ = -1;
+        return ok;
+    }
     if (failed_ || ::close(fd_) != 0) {
         fd_ = -1;
         ::unlink(temp_.c_str());

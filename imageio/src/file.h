@@ -59,6 +59,7 @@ class FileCreator {
 
     int fd_ = -1;
     bool failed_ = false;
+    bool direct_ = false;  // writing into the target itself (not a regular file)
     std::string target_;
     std::string temp_;
 };

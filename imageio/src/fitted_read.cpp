@@ -114,7 +114,7 @@ Status imageInfo(const NameArg& name, ImageInfo* info, uint16_t flags) {
         r.width = static_cast<int32_t>(d.width);
         r.height = static_cast<int32_t>(d.height);
         r.bytesPerLine = static_cast<uint16_t>(d.lineBytes);
-        r.bitsPerPixel = static_cast<uint16_t>(d.samples * d.bitsPerSample);
+        r.bitsPerPixel = static_cast<uint16_t>(int64_t{d.samples} * d.bitsPerSample);
         r.bgrOrder = d.bgr ? 1 : 0;
         r.bottomUp = d.bottomUp ? 1 : 0;
         r.lineAddress = 0;

@@ -45,7 +45,10 @@ TEST(MemoryBlocks, AllocateFillFree) {
     EXPECT_EQ(OvMemFree(nullptr), 0);
 }
 
+extern "C" int ovioVersionLengthFromC(void);
+
 TEST(Version, PlainAndLengthPrefixed) {
+    EXPECT_EQ(ovioVersionLengthFromC(), 8);  // the header compiles as C
     char text[32];
     std::memset(text, 'x', sizeof text);
     EXPECT_EQ(OvIOGetVersion(text), 0);

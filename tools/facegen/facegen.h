@@ -17,10 +17,9 @@ inline constexpr int kHeight = 255;
 inline constexpr double kMinEyeDistance = 35.0;
 inline constexpr double kMaxEyeDistance = 70.0;
 inline constexpr double kMaxTiltDegrees = 10.0;
-// Eye centres are rendered at, and reported with, this step in pixels.
-inline constexpr double kEyeStep = 0.1;
 
-// Eye centres in pixels; xl < xr (xl is the eye on the image's left).
+// Eye centres in pixels, on a grid of 0.1 pixel (they are rendered exactly there); xl < xr
+// (xl is the eye on the image's left).
 struct EyeCentres {
     double xl, yl, xr, yr;
 };

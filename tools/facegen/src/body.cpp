@@ -19,24 +19,25 @@ double shoulderDistance(double u, double v, double hw, double top, double rc) {
 
 }  // namespace
 
-double Scene::body(FacePoint b, FacePoint f, double under) const {
+void Scene::body(FacePoint b, FacePoint f, Layer& layer) const {
     const Person& p = who;
-    if (f.v < p.chinV - 0.8 && b.v < p.shoulderV - 0.5) return under;
-    double g = under;
+    if (f.v < p.chinV - 0.8 && b.v < p.shoulderV - 0.5) return;
 
-    // Neck, widening into the chest below the shoulder line; in the head's frame.
-    const double neckW =
-        p.neckHalfWidth + (f.v > p.shoulderV - 0.1 ? (f.v - p.shoulderV + 0.1) * 1.3 : 0.0);
+    // Neck, widening into the chest below the shoulder line (never beyond the shoulders);
+    // in the head's frame.
+    const double chest = f.v > p.shoulderV - 0.1 ? (f.v - p.shoulderV + 0.1) * 1.3 : 0.0;
+    const double neckW = p.neckHalfWidth + (chest < 0.7 ? chest : 0.7);
     const double neckD = (f.u < 0 ? -f.u : f.u) - neckW;
     const double neckTop = p.chinV - 0.8;
     if (neckD < edge() && f.v > neckTop - edge()) {
         const double cov = inside(neckD, edge()) * inside(neckTop - f.v, edge());
         const double nx = f.u / (neckW * 1.15);
         const double nz = std::sqrt(1.0 - (nx * nx < 0.95 ? nx * nx : 0.95));
-        const double underChin = mix(0.45 + 0.25 * (1.0 + pose.lightY), 1.0,
-                                     smoothstep(p.chinV - 0.15, p.chinV + 0.5, f.v));
+        // In the head's shadow below the chin, deeper with light from above.
+        const double underChin = mix(0.3 + 0.25 * (1.0 + pose.lightY), 1.0,
+                                     smoothstep(p.chinV - 0.1, p.chinV + 0.7, f.v));
         const double neck = p.skinGrey * 0.93 * light(nx, 0.0, nz) * underChin;
-        g = mix(g, neck, cov);
+        layer.add(neck, cov);
     }
 
     // Clothing over the shoulders, with a round or V neckline; in the body's frame.
@@ -65,10 +66,9 @@ double Scene::body(FacePoint b, FacePoint f, double under) const {
             const double nz = std::sqrt(r < 0.95 ? 1.0 - r : 0.05);
             const double folds = 1.0 + 0.12 * (texture2_.at(b.u * 3.0, b.v * 1.2) - 0.5);
             const double rim = 1.0 - 0.3 * bump(sq(neckline / 0.07));  // shadow at the collar
-            g = mix(g, p.clothGrey * light(nx, ny, nz) * folds * rim, cov);
+            layer.add(p.clothGrey * light(nx, ny, nz) * folds * rim, cov);
         }
     }
-    return g;
 }
 
 }  // namespace facegen

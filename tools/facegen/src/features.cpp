@@ -32,8 +32,8 @@ double Scene::eyes(double u, double v, double base, double lightF) const {
                     (base * 1.2 < 235.0 ? base * 1.2 : 235.0) * (1.0 - 0.3 * xn * xn);
                 const double ri = p.irisRadius;
                 const double rr = std::sqrt(x * x + y * y);
-                const double iris = p.irisGrey * (0.6 + 0.5 * lightF) *
-                                    (1.08 - 0.3 * bump(sq((rr - ri) / (0.3 * ri))));
+                const double iris =
+                    p.irisGrey * lightF * (1.08 - 0.3 * bump(sq((rr - ri) / (0.3 * ri))));
                 double eye = mix(sclera, mix(iris, iris * 0.45, inside(rr - 0.42 * ri, edge())),
                                  inside(rr - ri, edge()));
                 eye *= 1.0 - 0.35 * bump(sq((y - upper) / 0.06));  // shadow of the upper lid
@@ -71,7 +71,7 @@ double Scene::brows(double u, double v, double base, double lightF) const {
                            smoothstep(-1.1, -0.85, t) * smoothstep(1.1, 0.8, t) *
                            (0.65 + 0.35 * smoothstep(1.0, -0.2, t)) *
                            (0.75 + 0.25 * texture2_.at(u * 55.0, v * 40.0));
-        g = mix(g, p.browGrey * (0.5 + 0.5 * lightF), 0.9 * cov);
+        g = mix(g, p.browGrey * lightF, 0.9 * cov);
     }
     return g;
 }

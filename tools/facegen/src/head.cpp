@@ -22,7 +22,7 @@ double Scene::faceImplicit(double u, double v, double grow) const {
     const double tw = t > 1.2 ? 1.2 : t;
     const double w = (p.faceHalfWidth + grow) * (t > 0.0 ? 1.0 - p.jaw * tw * tw : 1.0);
     const double x2 = sq(u / w), t2 = t * t;
-    const double s = t > 0.0 ? p.squareness : 0.35;  // the skull is always rather round
+    const double s = t > 0.0 ? p.squareness : 0.5;  // the skull is broad and round
     return (1.0 - s) * x2 + s * x2 * x2 + (t > 0.0 ? t2 : 0.7 * t2 + 0.3 * t2 * t2) - 1.0;
 }
 
@@ -30,9 +30,9 @@ double Scene::faceDistance(double u, double v, double grow) const {
     const double g = faceImplicit(u, v, grow);
     if (g > 0.2) return 1.0;  // far outside or inside for every use here
     if (g < -0.2) return -1.0;
-    constexpr double h = 0.002;
-    const double gu = (faceImplicit(u + h, v, grow) - faceImplicit(u - h, v, grow)) / (2.0 * h);
-    const double gv = (faceImplicit(u, v + h, grow) - faceImplicit(u, v - h, grow)) / (2.0 * h);
+    constexpr double h = 0.001;
+    const double gu = (faceImplicit(u + h, v, grow) - g) / h;
+    const double gv = (faceImplicit(u, v + h, grow) - g) / h;
     return g / std::sqrt(gu * gu + gv * gv + 1e-12);
 }
 
@@ -125,28 +125,24 @@ bool Scene::nearHead(FacePoint f) const {
 }
 
 // Hair behind the head and neck: a crown over the skull, down to the shoulders when long.
-double Scene::backHair(FacePoint f, double under) const {
+void Scene::backHair(FacePoint f, Layer& layer) const {
     const Person& p = who;
     const double u = f.u, v = f.v;
-    double g = under;
-    {
-        const double a = p.faceHalfWidth + p.hairVolume;
-        const double rough = 0.04 * (texture_.at(u * 6.0, v * 6.0) - 0.5);
-        double cov;
-        if (p.hair == HairStyle::Long && v > p.faceCentreV) {
-            // Falls straight, a little inwards, ending in a rounded edge.
-            const double w = a * (1.0 - 0.06 * (v - p.faceCentreV));
-            const double end = p.chinV + 0.45 - 0.25 * sq(u / w);
-            const double dx = absd(u) - w, dy = v - end;
-            cov = inside((dx > dy ? dx : dy) + rough, edge());
-        } else {
-            cov = inside(faceDistance(u, v, p.hairVolume) + rough, edge());
-            if (p.hair != HairStyle::Long)
-                cov *= smoothstep(p.faceCentreV + 0.25, p.faceCentreV - 0.05, v);
-        }
-        if (cov > 0.0) g = mix(g, hairShade(u, v), cov);
+    const double a = p.faceHalfWidth + p.hairVolume;
+    const double rough = 0.04 * (texture_.at(u * 6.0, v * 6.0) - 0.5);
+    double cov;
+    if (p.hair == HairStyle::Long && v > p.faceCentreV) {
+        // Falls straight, a little inwards, ending in a rounded edge.
+        const double w = a * (1.0 - 0.06 * (v - p.faceCentreV));
+        const double end = p.chinV + 0.45 - 0.25 * sq(u / w);
+        const double dx = absd(u) - w, dy = v - end;
+        cov = inside((dx > dy ? dx : dy) + rough, edge());
+    } else {
+        cov = inside(faceDistance(u, v, p.hairVolume) + rough, edge());
+        if (p.hair != HairStyle::Long)  // short hair ends above the ears
+            cov *= smoothstep(p.faceCentreV + 0.25, p.faceCentreV - 0.05, v);
     }
-    return g;
+    if (cov > 0.0) layer.add(hairShade(u, v), cov);
 }
 
 // Ears, the face and the hair over the forehead.

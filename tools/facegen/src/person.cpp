@@ -12,16 +12,16 @@ Person makePerson(std::uint64_t seed, int person) {
 
     p.faceHalfWidth = r.uniform(1.0, 1.18);
     p.faceCentreV = r.uniform(0.0, 0.2);
-    p.faceTopV = -r.uniform(1.6, 1.85);
-    p.jaw = r.uniform(0.15, 0.4);
-    p.squareness = r.uniform(0.0, 0.45);
+    p.faceTopV = -r.uniform(1.5, 1.75);
+    p.jaw = r.uniform(0.1, 0.32);
+    p.squareness = r.uniform(0.1, 0.5);
 
     p.eyeHalfWidth = r.uniform(0.19, 0.24);
     p.upperLid = r.uniform(0.08, 0.105);
     p.lowerLid = p.upperLid * r.uniform(0.6, 0.8);
     p.irisRadius = r.uniform(0.085, 0.105);
     p.irisGrey = r.uniform(30.0, 85.0);
-    p.socket = r.uniform(0.15, 0.3);
+    p.socket = r.uniform(0.2, 0.36);
 
     p.browV = r.uniform(0.26, 0.38);
     p.browHalfLength = r.uniform(0.24, 0.31);
@@ -46,12 +46,13 @@ Person makePerson(std::uint64_t seed, int person) {
 
     const int style = r.below(10);
     p.hair = style < 6 ? HairStyle::Short : (style < 8 ? HairStyle::Long : HairStyle::Receding);
-    p.hairlineV = p.hair == HairStyle::Receding ? -r.uniform(1.35, 1.6) : -r.uniform(0.75, 1.2);
+    p.hairlineV =
+        p.hair == HairStyle::Receding ? p.faceTopV + r.uniform(0.15, 0.4) : -r.uniform(0.75, 1.2);
     p.hairSlant = r.uniform(-0.22, 0.22);
-    p.hairVolume = r.uniform(0.06, 0.28);
+    p.hairVolume = r.uniform(0.1, 0.34);
     p.earHalfHeight = r.uniform(0.25, 0.33);
     p.neckHalfWidth = r.uniform(0.62, 0.8);
-    p.shoulderV = p.chinV + r.uniform(0.3, 0.55);
+    p.shoulderV = p.chinV + r.uniform(0.15, 0.4);
     p.shoulderHalfWidth = r.uniform(1.9, 2.5);
     p.collar = r.chance(0.5) ? Collar::Round : Collar::Vee;
     p.tiltBias = r.uniform(-3.0, 3.0);

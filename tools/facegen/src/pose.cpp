@@ -13,8 +13,9 @@ namespace {
 double clampTo(double x, double lo, double hi) {
     return x < lo ? lo : (x > hi ? hi : x);
 }
+// Nearest multiple of 0.1, as the double that reading its one-decimal text gives back.
 double onEyeGrid(double x) {
-    return std::floor(x / kEyeStep + 0.5) * kEyeStep;
+    return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
 }  // namespace
@@ -40,9 +41,9 @@ Pose makePose(const Person& who, std::uint64_t seed, int person, int image) {
     // Light mostly from the front and above; a few frames strongly from one side.
     const bool sideLight = r.chance(0.2);
     p.lightX =
-        sideLight ? (r.chance(0.5) ? -1.0 : 1.0) * r.uniform(0.45, 0.7) : r.uniform(-0.3, 0.3);
+        sideLight ? (r.chance(0.5) ? -1.0 : 1.0) * r.uniform(0.5, 0.75) : r.uniform(-0.3, 0.3);
     p.lightY = -r.uniform(0.05, 0.45);
-    p.ambient = r.uniform(0.3, 0.55);
+    p.ambient = sideLight ? r.uniform(0.22, 0.35) : r.uniform(0.3, 0.55);
     p.exposure = r.uniform(0.85, 1.12);
     p.gradX = r.uniform(-0.15, 0.15);
     p.gradY = r.uniform(-0.12, 0.12);

@@ -31,7 +31,8 @@ Scene::Scene(const Person& who_, const Pose& pose_)
 
     lx_ = pose.lightX;
     ly_ = pose.lightY;
-    lz_ = std::sqrt(1.0 - lx_ * lx_ - ly_ * ly_);
+    const double lz2 = 1.0 - lx_ * lx_ - ly_ * ly_;
+    lz_ = lz2 > 0.0 ? std::sqrt(lz2) : 0.0;
     ambient_ = pose.ambient;
 }
 
@@ -42,12 +43,14 @@ double Scene::exposureAt(double x, double y) const {
 
 double Scene::shade(double x, double y) const {
     const FacePoint f = toFace(x, y);
-    if (!nearHead(f)) return body(toBody(x, y), f, background(x, y));
-    const double fd = faceDistance(f.u, f.v, 0.0);
+    const bool near = nearHead(f);
+    const double fd = near ? faceDistance(f.u, f.v, 0.0) : 1.0;
     if (fd <= -0.5 * edge()) return head(f, fd, 0.0);  // nothing behind shows through
-    double g = backHair(f, background(x, y));
-    g = body(toBody(x, y), f, g);
-    return head(f, fd, g);
+    Layer layer;
+    if (near) backHair(f, layer);
+    body(toBody(x, y), f, layer);
+    const double g = layer.alpha >= 1.0 ? layer.grey : layer.over(background(x, y));
+    return near ? head(f, fd, g) : g;
 }
 
 void renderFrame(const Person& who, const Pose& pose, std::uint8_t* out) {
@@ -78,8 +81,9 @@ void renderFrame(const Person& who, const Pose& pose, std::uint8_t* out) {
         std::uint8_t* o = out + static_cast<std::size_t>(y) * W;
         for (int x = 0; x < W; ++x) {
             const double v = 0.25 * up[x] + 0.5 * mid[x] + 0.25 * dn[x] + sigma * noise.normal();
+            // (A pose without a valid eye pair gives NaN: it ends up black, not undefined.)
             o[x] = static_cast<std::uint8_t>(
-                v <= 0.0 ? 0 : (v >= 255.0 ? 255 : static_cast<int>(v + 0.5)));
+                !(v > 0.0) ? 0 : (v >= 255.0 ? 255 : static_cast<int>(v + 0.5)));
         }
     }
 }

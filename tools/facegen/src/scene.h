@@ -13,6 +13,17 @@ struct FacePoint {
     double u, v;
 };
 
+// Layers stacked over a still unknown background: premultiplied grey and coverage.
+struct Layer {
+    double grey = 0.0, alpha = 0.0;
+    // Puts value with coverage a on top.
+    void add(double value, double a) {
+        grey = value * a + grey * (1.0 - a);
+        alpha = a + alpha * (1.0 - a);
+    }
+    double over(double under) const { return under * (1.0 - alpha) + grey; }
+};
+
 class Scene {
   public:
     Scene(const Person& who, const Pose& pose);
@@ -31,12 +42,12 @@ class Scene {
         return {(dx * bc_ + dy * bs_) * invD_, (dy * bc_ - dx * bs_) * invD_ + bodyPivotV_};
     }
 
-    // Layers, in face (head) or body coordinates; each returns the new grey given the grey
-    // underneath.
+    // Layers, back to front, in image, body or face coordinates.
     double background(double x, double y) const;
-    double body(FacePoint b, FacePoint f, double under) const;
     bool nearHead(FacePoint f) const;
-    double backHair(FacePoint f, double under) const;
+    void backHair(FacePoint f, Layer& layer) const;
+    void body(FacePoint b, FacePoint f, Layer& layer) const;
+    // Returns the new grey given the grey underneath.
     double head(FacePoint f, double faceDist, double under) const;
 
     // Head pieces.

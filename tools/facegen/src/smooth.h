@@ -33,9 +33,6 @@ constexpr double inside(double dist, double w) {
 constexpr double bump(double r2) {
     return r2 >= 1.0 ? 0.0 : (1.0 - r2) * (1.0 - r2);
 }
-constexpr double bump3(double r2) {
-    return r2 >= 1.0 ? 0.0 : (1.0 - r2) * (1.0 - r2) * (1.0 - r2);
-}
 
 // Approximate signed distance to the ellipse with semi-axes a, b about the origin
 // (first order: implicit value over gradient length).
@@ -78,6 +75,7 @@ class LatticeNoise {
 
   private:
     static constexpr std::int32_t floorInt(double x) {
+        if (!(x > -2e9 && x < 2e9)) return 0;  // NaN or far out: any lattice cell will do
         const auto i = static_cast<std::int32_t>(x);
         return x < i ? i - 1 : i;
     }
