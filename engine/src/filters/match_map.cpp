@@ -1,0 +1,193 @@
+#include "filters/match_map.h"
+
+#include <algorithm>
+
+#include "filters/window_scorer.h"
+
+namespace ovfc {
+
+namespace detail {
+
+namespace {
+
+// Extent of the region part covered by the windows of a scan (empty when it does not fit).
+struct Cover {
+    int xa, ya, w, h;
+    bool fits;
+};
+
+Cover coverOf(ImageView region, MaskValues mask, ScanWindow scan) {
+    const int bx = mask.width / 2, by = mask.height / 2;
+    Cover c{scan.j0 - bx, scan.i0 - by, scan.width() - 1 + mask.width,
+            scan.height() - 1 + mask.height, true};
+    if (scan.width() <= 0 || scan.height() <= 0) return {0, 0, 0, 0, true};
+    c.fits = c.xa >= 0 && c.ya >= 0 && c.xa + c.w <= region.width && c.ya + c.h <= region.height;
+    return c;
+}
+
+std::size_t integralSize(ImageView region, MaskValues mask, ScanWindow scan) {
+    const Cover c = coverOf(region, mask, scan);
+    return c.fits ? static_cast<std::size_t>(c.w + 1) * (c.h + 1) : 1;
+}
+
+}  // namespace
+
+WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
+                           ScanWindow scan)
+    : sum_(scratch, integralSize(region, mask, scan)),
+      sq_(scratch, integralSize(region, mask, scan)),
+      region_(region),
+      mask_(mask),
+      mode_(mode),
+      bx_(mask.width / 2),
+      by_(mask.height / 2),
+      n_(mask.width * mask.height) {
+    const Cover c = coverOf(region, mask, scan);
+    xa_ = c.xa;
+    ya_ = c.ya;
+    if (!c.fits || mask.width <= 0 || mask.height <= 0) {
+        status_ = kFilterBadGeometry;
+        return;
+    }
+    if (!sum_ || !sq_) {
+        status_ = kFilterNoMemory;
+        return;
+    }
+    iw_ = c.w + 1;
+    std::int64_t* s = sum_.get();
+    std::int64_t* q = sq_.get();
+    std::fill_n(s, iw_, 0);
+    std::fill_n(q, iw_, 0);
+    for (int y = 0; y < c.h; ++y) {
+        const std::uint8_t* p = region.row(c.ya + y) + c.xa;
+        std::int64_t* s0 = s + static_cast<std::ptrdiff_t>(y) * iw_;
+        std::int64_t* q0 = q + static_cast<std::ptrdiff_t>(y) * iw_;
+        std::int64_t* s1 = s0 + iw_;
+        std::int64_t* q1 = q0 + iw_;
+        std::int64_t rs = 0, rq = 0;
+        s1[0] = 0;
+        q1[0] = 0;
+        for (int x = 0; x < c.w; ++x) {
+            const std::int64_t v = p[x];
+            rs += v;
+            rq += v * v;
+            s1[x + 1] = s0[x + 1] + rs;
+            q1[x + 1] = q0[x + 1] + rq;
+        }
+    }
+}
+
+double BufferVariance(const std::uint8_t* bytes, std::int64_t n) {
+    if (n <= 0) return 0.0;
+    std::int64_t s = 0, q = 0;
+    for (std::int64_t k = 0; k < n; ++k) {
+        s += bytes[k];
+        q += static_cast<std::int64_t>(bytes[k]) * bytes[k];
+    }
+    const double mean = static_cast<double>(s) / n;
+    return static_cast<double>(q) / n - mean * mean;
+}
+
+}  // namespace detail
+
+ScanWindow FullScan(int w, int h, int mw, int mh) {
+    const int bx = mw / 2, by = mh / 2;
+    return {bx, w - mw + bx + 1, by, h - mh + by + 1};
+}
+
+namespace {
+
+inline std::uint8_t mapEntry(double score) {
+    return score > 255.0 ? std::uint8_t{255} : static_cast<std::uint8_t>(score);
+}
+
+// Variance threshold of the scan; false when the region's global variance is 0.
+bool varianceThreshold(ImageView region, MeanMode mode, double h, ScanWindow scan, double& t) {
+    t = 0.0;
+    if (mode != MeanMode::Estimated || !(h > 0.0)) return true;
+    const double g = detail::BufferVariance(
+        region.pixels, static_cast<std::int64_t>(scan.width()) * scan.height());
+    if (g <= 0.0) return false;
+    t = h * g;
+    return true;
+}
+
+}  // namespace
+
+int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
+             double varianceFactor, ScanWindow scan, std::uint8_t* map, MatchResult& best) {
+    best = MatchResult{};
+    if (scan.width() <= 0 || scan.height() <= 0) return kFilterOk;
+    const int mapW = scan.width();
+    double threshold;
+    if (!varianceThreshold(region, mode, varianceFactor, scan, threshold)) {
+        if (map) std::fill_n(map, static_cast<std::size_t>(mapW) * scan.height(), 255);
+        return kFilterOk;
+    }
+    detail::WindowScorer scorer(scratch, region, mask, mode, scan);
+    if (scorer.status() != kFilterOk) return scorer.status();
+
+    double bestScore = kRejectedScore;
+    for (int i = scan.i0; i < scan.i1; ++i) {
+        std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
+        for (int j = scan.j0; j < scan.j1; ++j) {
+            // With a map, a window needs its exact score only below 255 or below the best.
+            const double s =
+                scorer.score(j, i, threshold, mrow ? std::max(bestScore, 255.0) : bestScore);
+            if (mrow) mrow[j - scan.j0] = mapEntry(s);
+            if (s < bestScore) {
+                bestScore = s;
+                best.x = j;
+                best.y = i;
+            }
+        }
+    }
+    best.score = static_cast<int>(bestScore);
+    return kFilterOk;
+}
+
+int MatchStepped(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
+                 double varianceFactor, ScanWindow scan, int rowStep, int colStep,
+                 const std::uint8_t* allowed, MatchResult& best) {
+    best = MatchResult{};
+    if (scan.width() <= 0 || scan.height() <= 0) return kFilterOk;
+    rowStep = std::max(1, rowStep);
+    colStep = std::max(1, colStep);
+    double threshold;
+    if (!varianceThreshold(region, mode, varianceFactor, scan, threshold)) {
+        if (!allowed) {
+            double s = 0.0;
+            const int n = mask.width * mask.height;
+            for (int k = 0; k < n; ++k) s += std::fabs(mask.values[k]);
+            best.score = static_cast<int>(s);
+        }
+        return kFilterOk;
+    }
+    detail::WindowScorer scorer(scratch, region, mask, mode, scan);
+    if (scorer.status() != kFilterOk) return scorer.status();
+
+    double bestScore = kRejectedScore;
+    auto visit = [&](int j, int i) {
+        if (allowed && !allowed[static_cast<std::ptrdiff_t>(i) * region.width + j]) return;
+        const double s = scorer.score(j, i, threshold, bestScore);
+        if (s < bestScore) {
+            bestScore = s;
+            best.x = j;
+            best.y = i;
+        }
+    };
+    for (int i = scan.i0; i < scan.i1; i += rowStep)
+        for (int j = scan.j0; j < scan.j1; j += colStep) visit(j, i);
+
+    if ((rowStep > 1 || colStep > 1) && bestScore < kRejectedScore) {
+        const int bi = best.y, bj = best.x;
+        const int ia = std::max(scan.i0, bi - rowStep + 1), ib = std::min(scan.i1, bi + rowStep);
+        const int ja = std::max(scan.j0, bj - colStep + 1), jb = std::min(scan.j1, bj + colStep);
+        for (int i = ia; i < ib; ++i)
+            for (int j = ja; j < jb; ++j) visit(j, i);
+    }
+    best.score = static_cast<int>(bestScore);
+    return kFilterOk;
+}
+
+}  // namespace ovfc

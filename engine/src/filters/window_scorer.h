@@ -1,0 +1,67 @@
+#pragma once
+// Shared scoring core of the matchers: window sums and sums of squares from integral images
+// (exact integers, so the mean and variance equal those of a direct double summation), and
+// the sum of absolute differences against the normalised mask.
+
+#include <cmath>
+#include <cstdint>
+
+#include "filters/match_map.h"
+
+namespace ovfc::detail {
+
+class WindowScorer {
+  public:
+    WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
+                 ScanWindow scan);
+    // 0, 3 or 26.
+    int status() const { return status_; }
+
+    // Score of the mask centred at (j, i), or 30000 when the window fails the variance test
+    // (B <= threshold; the threshold is h x global variance, 0 in fixed-mean mode). The sum
+    // stops early, with a partial sum above `limit`, once it exceeds `limit`: its terms are
+    // non-negative, so the full sum could only be larger.
+    double score(int j, int i, double threshold, double limit = kRejectedScore) const {
+        const int x = j - bx_ - xa_, y = i - by_ - ya_;
+        const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
+        const std::int64_t* q0 = sq_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* q1 = q0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
+        const int mw = mask_.width;
+        const std::int64_t s = s1[mw] - s1[0] - s0[mw] + s0[0];
+        const std::int64_t q = q1[mw] - q1[0] - q0[mw] + q0[0];
+        double a, b;
+        if (mode_ == MeanMode::Estimated) {
+            a = static_cast<double>(s) / n_;
+            b = static_cast<double>(q) / n_ - a * a;
+        } else {
+            a = 128.0;
+            b = static_cast<double>(q - 256 * s + 16384 * static_cast<std::int64_t>(n_)) / n_;
+        }
+        if (b <= threshold) return kRejectedScore;
+        const double sd = std::sqrt(b);
+        const std::uint8_t* p =
+            region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
+        const double* v = mask_.values;
+        double total = 0.0;
+        for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
+            for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - (p[c] - a) / sd);
+            if (total > limit) return total;
+        }
+        return total;
+    }
+
+  private:
+    ScratchArray<std::int64_t> sum_;
+    ScratchArray<std::int64_t> sq_;
+    ImageView region_;
+    MaskValues mask_;
+    MeanMode mode_;
+    int bx_, by_, xa_, ya_, iw_ = 0, n_;
+    int status_ = kFilterOk;
+};
+
+// Variance of the first n bytes of a buffer (memory order), mean of squares minus squared mean.
+double BufferVariance(const std::uint8_t* bytes, std::int64_t n);
+
+}  // namespace ovfc::detail
