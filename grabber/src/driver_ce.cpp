@@ -168,15 +168,7 @@ int16_t tCE::Control(int kind, int32_t value) {
         const int input = (value & kKeepInput) ? Query(kindChannel) : (value & 3);
         writeControl(uint8_t(input * 64 + (lib().ceControl & 0x3F)));
         lib().settings.channelNo = int16_t(input);
-        auto& ch = currentChannel();
-        if (ch[kBrightness] == -1 || ch[kContrast] == -1) {
-            const int32_t q = Query(kindBrightnessContrast);
-            ch[kBrightness] = int16_t(q & 0xFFFF);
-            ch[kContrast] = int16_t(q >> 16);
-        } else {
-            Control(kindBrightnessContrast,
-                    int32_t(uint16_t(ch[kBrightness])) | (int32_t(ch[kContrast]) << 16));
-        }
+        syncLevels(currentChannel());
         return 0;
     }
     return 0;

@@ -159,14 +159,7 @@ int16_t tFPV::Control(int kind, int32_t value) {
                 st.standard = ch[kInputStd];
                 st.input = input;
             }
-            if (ch[kBrightness] == -1 || ch[kContrast] == -1) {
-                const int32_t q = Query(kindBrightnessContrast);
-                ch[kBrightness] = int16_t(q & 0xFFFF);
-                ch[kContrast] = int16_t(q >> 16);
-            } else {
-                Control(kindBrightnessContrast,
-                        int32_t(uint16_t(ch[kBrightness])) | (int32_t(ch[kContrast]) << 16));
-            }
+            syncLevels(ch);
             if (ch[kSaturation] == -1)
                 ch[kSaturation] = int16_t(Query(kindSaturation));
             else

@@ -263,15 +263,7 @@ int16_t tMIL::Control(int kind, int32_t value) {
         if ((value & kForceInput) || input != previous ||
             m.MdigInquire(digitiser, mil::kChannel, nullptr) != mil::kChannelCodes[input])
             m.MdigChannel(digitiser, mil::kChannelCodes[input]);
-        auto& ch = currentChannel();
-        if (ch[kBrightness] == -1 || ch[kContrast] == -1) {
-            const int32_t q = Query(kindBrightnessContrast);
-            ch[kBrightness] = int16_t(q & 0xFFFF);
-            ch[kContrast] = int16_t(q >> 16);
-        } else {
-            Control(kindBrightnessContrast,
-                    int32_t(uint16_t(ch[kBrightness])) | (int32_t(ch[kContrast]) << 16));
-        }
+        syncLevels(currentChannel());
         return 0;
     }
     if (kind == kindBrightnessContrast) {

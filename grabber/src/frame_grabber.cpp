@@ -14,6 +14,17 @@ ChannelSettings& tFrameGrabber::currentChannel() {
     return s.channels[static_cast<size_t>(s.channelNo & (kMaxChannels - 1))];
 }
 
+void tFrameGrabber::syncLevels(ChannelSettings& ch) {
+    if (ch[kBrightness] == -1 || ch[kContrast] == -1) {
+        const int32_t q = Query(kindBrightnessContrast);
+        ch[kBrightness] = int16_t(q & 0xFFFF);
+        ch[kContrast] = int16_t(q >> 16);
+    } else {
+        Control(kindBrightnessContrast,
+                int32_t(uint16_t(ch[kBrightness])) | (int32_t(ch[kContrast]) << 16));
+    }
+}
+
 void tFrameGrabber::Create() {
     descriptor = &noneDescriptor();
 }

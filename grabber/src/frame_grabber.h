@@ -80,6 +80,9 @@ class tFrameGrabber {
   protected:
     // The settings of the channel the board is set to.
     static struct ChannelSettings& currentChannel();
+    // Brightness and contrast of a channel: read back from the board when either is unset
+    // (-1), otherwise sent to it.
+    void syncLevels(struct ChannelSettings& ch);
 };
 
 enum TransferMode : int { kLoad = 1, kSave = 2 };
