@@ -8,15 +8,6 @@ using namespace ovtest;
 
 namespace {
 
-ClipRect exact(int w, int h) {
-    ClipRect c{};
-    c.outWidth = static_cast<int16_t>(w);
-    c.outHeight = static_cast<int16_t>(h);
-    c.srcWidth = static_cast<int16_t>(w);
-    c.srcHeight = static_cast<int16_t>(h);
-    return c;
-}
-
 // An 8-bit BMP with the given palette (R, G, B triples), bottom-up lines.
 Bytes paletteBmp(int w, int h, const Bytes& rgbPalette, const Bytes& topDownIndexes,
                  uint32_t coloursUsed) {
@@ -101,7 +92,7 @@ TEST(BmpWrite, LinesArePaddedTo252ForWidth250) {
     ASSERT_EQ(OvGetImageInfo(name.c_str(), &info, 1), 0);
     EXPECT_EQ(info.bytesPerLine, 252);
     int16_t st;
-    EXPECT_EQ(readClip(name, 5, exact(w, h), &st), px);
+    EXPECT_EQ(readClip(name, 5, exactClip(w, h), &st), px);
     EXPECT_EQ(st, 0);
 }
 
@@ -123,9 +114,9 @@ TEST(BmpWrite, ColourIsStoredBgrAndReadBackRgb) {
     EXPECT_EQ(f[56], rgb[last]);
     EXPECT_EQ(f[54 + 15], 0);
     int16_t st;
-    EXPECT_EQ(readClip(name, 5 | OVIO_COLOUR, exact(w, h), &st, 3), rgb);
+    EXPECT_EQ(readClip(name, 5 | OVIO_COLOUR, exactClip(w, h), &st, 3), rgb);
     EXPECT_EQ(st, 0);
-    const Bytes grey = readClip(name, 5, exact(w, h), &st);
+    const Bytes grey = readClip(name, 5, exactClip(w, h), &st);
     for (int i = 0; i < w * h; ++i)
         EXPECT_EQ(grey[i], (rgb[3 * i] + rgb[3 * i + 1] + rgb[3 * i + 2]) / 3);
     ImageInfo info{};
@@ -143,7 +134,7 @@ TEST(BmpRead, GreyRampPaletteIsNotConvertedColourPaletteIs) {
     for (int i = 0; i < 256; ++i) ramp[3 * i] = ramp[3 * i + 1] = ramp[3 * i + 2] = i;
     writeFile(dir.file("ramp.bmp"), paletteBmp(w, h, ramp, idx, 0));
     int16_t st;
-    EXPECT_EQ(readClip(dir.file("ramp.bmp"), 5, exact(w, h), &st), idx);
+    EXPECT_EQ(readClip(dir.file("ramp.bmp"), 5, exactClip(w, h), &st), idx);
     EXPECT_EQ(st, 0);
 
     Bytes colours(768);
@@ -153,9 +144,9 @@ TEST(BmpRead, GreyRampPaletteIsNotConvertedColourPaletteIs) {
         colours[3 * i + 2] = 200;
     }
     writeFile(dir.file("pal.bmp"), paletteBmp(w, h, colours, idx, 256));
-    const Bytes rgb = readClip(dir.file("pal.bmp"), 5 | OVIO_COLOUR, exact(w, h), &st, 3);
+    const Bytes rgb = readClip(dir.file("pal.bmp"), 5 | OVIO_COLOUR, exactClip(w, h), &st, 3);
     ASSERT_EQ(st, 0);
-    const Bytes grey = readClip(dir.file("pal.bmp"), 5, exact(w, h), &st);
+    const Bytes grey = readClip(dir.file("pal.bmp"), 5, exactClip(w, h), &st);
     for (int i = 0; i < w * h; ++i) {
         const int k = idx[i];
         EXPECT_EQ(rgb[3 * i], 255 - k);
@@ -168,7 +159,7 @@ TEST(BmpRead, GreyRampPaletteIsNotConvertedColourPaletteIs) {
     const Bytes few = {0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
     const Bytes small = {0, 1, 2, 3, 200, 201};
     writeFile(dir.file("few.bmp"), paletteBmp(6, 1, few, small, 4));
-    const Bytes fewGrey = readClip(dir.file("few.bmp"), 5, exact(6, 1), &st);
+    const Bytes fewGrey = readClip(dir.file("few.bmp"), 5, exactClip(6, 1), &st);
     ASSERT_EQ(st, 0);
     EXPECT_EQ(fewGrey, (Bytes{85, 20, 50, 80, 200, 201}));
 }

@@ -15,15 +15,6 @@ namespace {
                     "' is not installed (Debian packages libtiff-tools and " \
                     "imagemagick; scripts/setup installs them)"
 
-ClipRect exact(int w, int h) {
-    ClipRect c{};
-    c.outWidth = static_cast<int16_t>(w);
-    c.outHeight = static_cast<int16_t>(h);
-    c.srcWidth = static_cast<int16_t>(w);
-    c.srcHeight = static_cast<int16_t>(h);
-    return c;
-}
-
 // A picture with smooth areas and noise, more telling than either alone.
 Bytes picture(int w, int h, int channels, uint32_t seed) {
     Bytes noise = randomPixels(size_t(w) * h * channels, seed);
@@ -163,7 +154,7 @@ TEST(Interop, TiffWrittenByImageMagickReadsPixelExactly) {
             << out;
         int16_t st;
         const Bytes got =
-            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exact(w, h), &st, c.colour ? 3 : 1);
+            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st, c.colour ? 3 : 1);
         ASSERT_EQ(st, 0) << c.out;
         EXPECT_TRUE(got == *c.want) << c.out << ": pixels differ";
         EXPECT_TRUE(
@@ -179,7 +170,7 @@ TEST(Interop, TiffWrittenByImageMagickReadsPixelExactly) {
     runCommand("tiffinfo '" + dir.file("p.tif") + "'", &kind);
     EXPECT_NE(kind.find("palette"), std::string::npos) << kind;
     int16_t st;
-    const Bytes pgrey = readClip(dir.file("p.tif"), 4, exact(w, h), &st);
+    const Bytes pgrey = readClip(dir.file("p.tif"), 4, exactClip(w, h), &st);
     ASSERT_EQ(st, 0);
     for (size_t i = 0; i < pgrey.size(); ++i)
         ASSERT_EQ(pgrey[i], (few[3 * i] + few[3 * i + 1] + few[3 * i + 2]) / 3) << i;
@@ -244,7 +235,7 @@ TEST(Interop, BmpWrittenByImageMagickReadsPixelExactly) {
         EXPECT_EQ(info.bottomUp, 1);
         int16_t st;
         const Bytes got =
-            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exact(w, h), &st, c.colour ? 3 : 1);
+            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st, c.colour ? 3 : 1);
         ASSERT_EQ(st, 0) << c.out;
         // What ImageMagick stored (its grey conversion may move values) ...
         EXPECT_TRUE(

@@ -153,6 +153,15 @@ void writeNetpbm(const std::string& path, int width, int height, int channels, c
     writeFile(path, b);
 }
 
+ClipRect exactClip(int w, int h) {
+    ClipRect c{};
+    c.outWidth = static_cast<int16_t>(w);
+    c.outHeight = static_cast<int16_t>(h);
+    c.srcWidth = static_cast<int16_t>(w);
+    c.srcHeight = static_cast<int16_t>(h);
+    return c;
+}
+
 Bytes readClip(const std::string& name, uint16_t flags, ClipRect clip, int16_t* status,
                int pixelBytes) {
     const size_t w = clip.outWidth ? clip.outWidth : 256;

@@ -75,6 +75,9 @@ struct Netpbm {
 bool readNetpbm(const std::string& path, Netpbm& out);
 void writeNetpbm(const std::string& path, int width, int height, int channels, const Bytes& px);
 
+// A clip that reads the whole w x h source into a w x h output, unscaled.
+ClipRect exactClip(int w, int h);
+
 // Reads a file with OvReadClip into an output of width x height x pixel bytes; the
 // status goes to `status`.
 Bytes readClip(const std::string& name, uint16_t flags, ClipRect clip, int16_t* status,
