@@ -153,8 +153,8 @@ TEST(Interop, TiffWrittenByImageMagickReadsPixelExactly) {
             0)
             << out;
         int16_t st;
-        const Bytes got =
-            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st, c.colour ? 3 : 1);
+        const Bytes got = readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st,
+                                   c.colour ? 3 : 1);
         ASSERT_EQ(st, 0) << c.out;
         EXPECT_TRUE(got == *c.want) << c.out << ": pixels differ";
         EXPECT_TRUE(
@@ -234,8 +234,8 @@ TEST(Interop, BmpWrittenByImageMagickReadsPixelExactly) {
         EXPECT_EQ(info.bitsPerPixel, c.bits) << c.out;
         EXPECT_EQ(info.bottomUp, 1);
         int16_t st;
-        const Bytes got =
-            readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st, c.colour ? 3 : 1);
+        const Bytes got = readClip(file, 1 | (c.colour ? OVIO_COLOUR : 0), exactClip(w, h), &st,
+                                   c.colour ? 3 : 1);
         ASSERT_EQ(st, 0) << c.out;
         // What ImageMagick stored (its grey conversion may move values) ...
         EXPECT_TRUE(
