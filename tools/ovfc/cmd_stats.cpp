@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -64,7 +65,8 @@ class TerminalProgress {
                          static_cast<long long>(run.matchedPairs()),
                          static_cast<long long>(run.totalPairs()), run.errors(), leftText.c_str());
             dirty_ = true;
-        } else if (force || run.registeredIndex() == 0) {  // one line per sample
+        } else if (force || (run.registeredIndex() == 0 && step(run) != lastStep_)) {
+            lastStep_ = step(run);  // a line at each twentieth of the run
             std::fprintf(stderr, "matched %lld/%lld  errors %d  time left %s\n",
                          static_cast<long long>(run.matchedPairs()),
                          static_cast<long long>(run.totalPairs()), run.errors(), leftText.c_str());
@@ -77,8 +79,12 @@ class TerminalProgress {
     }
 
   private:
+    static std::int64_t step(const stats::StatRun& run) {
+        return run.totalPairs() ? run.matchedPairs() * 20 / run.totalPairs() : 0;
+    }
     bool tty_;
     bool dirty_ = false;
+    std::int64_t lastStep_ = 0;
 };
 
 int runStats(const Args& given) {
