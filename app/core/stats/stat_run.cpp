@@ -43,9 +43,10 @@ StartResult StatRun::start(const StatSettings& settings) {
     try {
         std::vector<std::uint16_t> scores(n * m, kNotMatched);
         std::vector<std::int32_t> raw(n * m, 0);
+        std::vector<ScoreCount> histogram(kErrorScore + 1);
         scores_.swap(scores);
         raw_.swap(raw);
-        histogram_.assign(kErrorScore + 1, ScoreCount{});
+        histogram_.swap(histogram);
     } catch (const std::bad_alloc&) {
         return StartResult::NoMemory;
     }

@@ -29,7 +29,7 @@ class StatWorker {
     StatWorker(const StatWorker&) = delete;
     StatWorker& operator=(const StatWorker&) = delete;
 
-    // From Idle or Finished: starts the run and the worker.
+    // From Idle or Finished: starts the run and the worker (ignored while a run is going).
     StartResult start(const StatSettings& settings);
     // Running: the worker stops after its current step.
     void stop();
