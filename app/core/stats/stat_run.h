@@ -81,7 +81,10 @@ class StatRun {
     // time. On failure the run stays as it was before.
     StartResult start(const StatSettings& settings);
 
-    // Performs one step; see StepResult.
+    // Performs one step: at the start of a row the sample is loaded and processed, then
+    // one registered image is loaded and matched. A sample that fails marks its whole row
+    // as errors in that step and the run moves on to the next sample. Times count only
+    // successful calls, so the averages are over the calls actually made.
     StepResult step(StatProgress* progress = nullptr);
 
     // Records the finish time; byUser when the run was ended before it was complete.
