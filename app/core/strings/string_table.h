@@ -1,0 +1,31 @@
+#pragma once
+// The application's string table: the texts shown by the windows and the status bar, by
+// their numbers, and the texts of the face library's result codes.
+
+#include <string_view>
+
+namespace appstrings {
+
+// Numbers of the texts the application refers to by name.
+enum : int {
+    kAppTitle = 901,
+    kLoadingImage = 904,
+    kRegistrationWait = 907,
+    kVerificationWait = 909,
+    kStatStopped = 912,
+    kStatComplete = 913,
+    kButtonStart = 914,
+    kButtonStop = 915,
+    kButtonContinue = 916,
+    kUnknownError = 970,
+    kUserCancelled = 980,
+};
+
+// The text of a string number; empty when the table has none.
+std::string_view appString(int id);
+
+// The text for a face library result code c: string 970 + c for 1 <= c <= 30, else 970.
+// A code whose string the table lacks also shows 970.
+std::string_view faceErrorText(int code);
+
+}  // namespace appstrings

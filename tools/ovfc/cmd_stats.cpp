@@ -1,0 +1,201 @@
+// ovfc stats: the batch statistics run over two sets of image files, with its log.
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "command.h"
+#include "ovfc32.h"
+#include "platform/module.h"
+#include "platform/paths.h"
+#include "stats/library_matcher.h"
+#include "stats/stat_json.h"
+#include "stats/stat_log.h"
+#include "stats/stat_run.h"
+#include "strings/string_table.h"
+
+namespace {
+
+using ovfc_tool::Args;
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
+
+bool parseInt(const std::string& text, int& value) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v < -1000000 || v > 1000000) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// The configuration as given, else by its file name in the current directory and along
+// PATH, else beside this program. In the last case the program's folder joins PATH so
+// that the library finds the default-mask file there too.
+std::string findConfig(const std::string& given) {
+    if (platform::isReadableFile(given)) return given;
+    if (auto hit = platform::searchFile(platform::fileNamePart(given))) return *hit;
+    const std::string dir = platform::moduleDirectory(reinterpret_cast<const void*>(&findConfig));
+    const std::string beside = dir + platform::fileNamePart(given);
+    if (dir.empty() || !platform::isReadableFile(beside)) return given;
+    const char* path = std::getenv("PATH");
+    std::string extended = path && *path ? std::string(path) + ":" : std::string();
+    extended += dir.substr(0, dir.size() - 1);
+    setenv("PATH", extended.c_str(), 1);
+    return beside;
+}
+
+class TerminalProgress {
+  public:
+    TerminalProgress() : tty_(isatty(STDERR_FILENO) == 1) {}
+    void show(const stats::StatRun& run, bool force) {
+        const auto left = run.timeLeftMs();
+        const std::string leftText = left ? stats::formatTimeLeft(*left) : "--:--";
+        if (tty_) {
+            std::fprintf(stderr, "\rmatched %lld/%lld  errors %d  time left %s   ",
+                         static_cast<long long>(run.matchedPairs()),
+                         static_cast<long long>(run.totalPairs()), run.errors(), leftText.c_str());
+            dirty_ = true;
+        } else if (force || (run.registeredIndex() == 0 && step(run) != lastStep_)) {
+            lastStep_ = step(run);  // a line at each twentieth of the run
+            std::fprintf(stderr, "matched %lld/%lld  errors %d  time left %s\n",
+                         static_cast<long long>(run.matchedPairs()),
+                         static_cast<long long>(run.totalPairs()), run.errors(), leftText.c_str());
+        }
+        std::fflush(stderr);
+    }
+    void end() {
+        if (dirty_) std::fputc('\n', stderr);
+        dirty_ = false;
+    }
+
+  private:
+    static std::int64_t step(const stats::StatRun& run) {
+        return run.totalPairs() ? run.matchedPairs() * 20 / run.totalPairs() : 0;
+    }
+    bool tty_;
+    bool dirty_ = false;
+    std::int64_t lastStep_ = 0;
+};
+
+int runStats(const Args& given) {
+    Args args = given;
+    stats::StatSettings settings;
+    settings.invalidateCache = false;
+    std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini", trimScore, trimNumber;
+    ovfc_tool::takeOption(args, "source", settings.sourcePath);
+    ovfc_tool::takeOption(args, "dest", settings.destPath);
+    ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask);
+    ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    ovfc_tool::takeOption(args, "log", logFile);
+    ovfc_tool::takeOption(args, "json", jsonFile);
+    ovfc_tool::takeOption(args, "config", config);
+    const bool byScore = ovfc_tool::takeOption(args, "trim-score", trimScore);
+    const bool byNumber = ovfc_tool::takeOption(args, "trim-number", trimNumber);
+    settings.ignoreErrors = ovfc_tool::takeFlag(args, "ignore-errors");
+    settings.invalidateCache = ovfc_tool::takeFlag(args, "invalidate-cache");
+    const bool overwrite = ovfc_tool::takeFlag(args, "overwrite");
+    if (!args.empty() || (byScore && byNumber) || logFile.empty() || settings.sourcePath.empty())
+        return ovfc_tool::usageError("stats");
+    settings.trimByScore = byScore;
+    if (byScore ? !parseInt(trimScore, settings.trimValue)
+                : byNumber && !parseInt(trimNumber, settings.trimValue))
+        return ovfc_tool::usageError("stats");
+
+    const int init = OvfcLoadConfig(findConfig(config).c_str());
+    if (init != 0) {
+        std::fprintf(stderr, "ovfc stats: cannot initialise the face library with %s: %s\n",
+                     config.c_str(), std::string(appstrings::faceErrorText(init)).c_str());
+        return 3;
+    }
+    struct Done {
+        ~Done() { OvfcDone(); }
+    } done;
+
+    stats::LibraryMatcher matcher;
+    stats::SystemClock clock;
+    stats::StatRun run(matcher, clock);
+    switch (run.start(settings)) {
+        case stats::StartResult::Ok:
+            break;
+        case stats::StartResult::ImagesNotFound:
+            std::fprintf(stderr, "ovfc stats: Images not found!\n");
+            return 1;
+        case stats::StartResult::NoMemory:
+            std::fprintf(stderr, "ovfc stats: %s\n",
+                         std::string(appstrings::faceErrorText(3)).c_str());
+            return 1;
+    }
+    const bool keepLog = !overwrite && platform::isReadableFile(logFile);
+    std::printf("%d samples x %d registered images\n", run.sampleCount(), run.registeredCount());
+    std::fflush(stdout);
+
+    interrupted = false;
+    auto* previous = std::signal(SIGINT, onInterrupt);
+    TerminalProgress progress;
+    std::string stopText;
+    while (!run.complete() && !interrupted) {
+        const stats::StepResult r = run.step();
+        progress.show(run, false);
+        if (r.stopRun) {
+            stopText = appstrings::faceErrorText(r.errorCode);
+            break;
+        }
+    }
+    std::signal(SIGINT, previous);
+    progress.show(run, true);
+    progress.end();
+    const bool complete = run.complete();
+    run.finish(!complete);
+    if (!stopText.empty())
+        std::fprintf(stderr,
+                     "ovfc stats: stopped at the first error: %s (give --ignore-errors "
+                     "to go on past errors)\n",
+                     stopText.c_str());
+    std::printf("%s\n", std::string(complete ? appstrings::appString(appstrings::kStatComplete)
+                                             : appstrings::faceErrorText(10))
+                            .c_str());
+
+    int status = complete ? 0 : 1;
+    const std::string version = matcher.version();
+    if (keepLog) {
+        std::fprintf(stderr,
+                     "ovfc stats: log file %s already exists and is kept (give "
+                     "--overwrite to replace it)\n",
+                     logFile.c_str());
+    } else if (!stats::writeStatLog(logFile, stats::statLogText(run, version, clock))) {
+        std::fprintf(stderr, "ovfc stats: cannot write the log file %s\n", logFile.c_str());
+        status = 1;
+    } else {
+        std::printf("log written to %s\n", logFile.c_str());
+    }
+    if (!jsonFile.empty()) {
+        std::ofstream out(jsonFile, std::ios::binary | std::ios::trunc);
+        out << stats::statJson(run, version);
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "ovfc stats: cannot write %s\n", jsonFile.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+const ovfc_tool::Registration reg(
+    {"stats",
+     "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] [--log FILE] "
+     "[--ignore-errors] [--trim-score N | --trim-number N] [--invalidate-cache] [--overwrite] "
+     "[--json FILE] [--config FILE]",
+     "match every sample image against every registered image; write the statistics log",
+     &runStats});
+
+}  // namespace
