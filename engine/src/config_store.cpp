@@ -125,6 +125,7 @@ int ConfigStore::setIn(ConfigSection& s, std::string_view key, std::string_view 
 }
 
 int ConfigStore::set(std::string_view section, std::string_view key, std::string_view value) {
+    ++generation_;
     ConfigSection* s = findSection(section);
     if (s == nullptr) {
         if (sectionCount() >= kMaxSections) return kNoMemory;
@@ -136,6 +137,7 @@ int ConfigStore::set(std::string_view section, std::string_view key, std::string
 }
 
 void ConfigStore::empty() {
+    ++generation_;
     sections_.clear();
     sections_.shrink_to_fit();
 }

@@ -47,6 +47,8 @@ class ConfigStore {
     std::int32_t readInt(std::string_view section, std::string_view key) const;
     double readReal(std::string_view section, std::string_view key) const;
 
+    // Changes whenever the content may have changed (load, set, empty).
+    std::uint64_t generation() const { return generation_; }
     int sectionCount() const { return static_cast<int>(sections_.size()); }
     const std::vector<ConfigSection>& sections() const { return sections_; }
 
@@ -62,6 +64,7 @@ class ConfigStore {
     int readFile(const std::string& path, int depth);
 
     std::vector<ConfigSection> sections_;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace ovfc

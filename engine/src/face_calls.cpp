@@ -1,9 +1,12 @@
 #include "face_calls.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "descriptor_blob.h"
 #include "face_context.h"
+#include "geometry/face_geometry.h"
 #include "image_intake.h"
 #include "pipeline.h"
 #include "score.h"
@@ -17,6 +20,32 @@ FaceElementInfo infoOf(const Mask& m) {
     return FaceElementInfo{static_cast<std::int16_t>(m.id), static_cast<std::int16_t>(m.centreX),
                            static_cast<std::int16_t>(m.centreY),
                            static_cast<std::int16_t>(m.height), static_cast<std::int16_t>(m.width)};
+}
+
+// Puts a tool's positions and base-file name into a fresh context.
+void applyOptions(FaceContext& ctx, const ProcessOptions& o) {
+    if (o.baseFile != nullptr) {
+        std::strncpy(ctx.image.baseFile, o.baseFile, sizeof ctx.image.baseFile - 1);
+        ctx.image.baseFile[sizeof ctx.image.baseFile - 1] = '\0';
+    }
+    if (o.haveEyes) {
+        SetFacePriors(ctx);
+        const bool swap = o.xr < o.xl;
+        ElementRecord& l = ctx.elements[kEyeLeft];
+        ElementRecord& r = ctx.elements[kEyeRight];
+        l.xC = swap ? o.xr : o.xl;
+        l.yC = swap ? o.yr : o.yl;
+        r.xC = swap ? o.xl : o.xr;
+        r.yC = swap ? o.yl : o.yr;
+        const double dx = double(r.xC) - l.xC, dy = double(r.yC) - l.yC;
+        ctx.unit.unit = static_cast<std::int32_t>(std::sqrt(dx * dx + dy * dy));
+        ctx.face.xC = (l.xC + r.xC) / 2;
+        ctx.face.yC = (l.yC + r.yC) / 2;
+    }
+    if (o.haveNose) {
+        ctx.elements[kNose].xC = o.noseX;
+        ctx.elements[kNose].yC = o.noseY;
+    }
 }
 
 // Compares the image with the descriptor of a person.
@@ -44,9 +73,10 @@ int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint
 
 int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, int height,
                      const std::uint8_t* reference, std::uint8_t* difference,
-                     std::uint8_t* descriptor, std::int16_t* size) {
+                     std::uint8_t* descriptor, std::int16_t* size, const ProcessOptions* options) {
     FaceContext ctx(state);
     if (const int rc = takeInImage(ctx, image, width, height, reference); rc != kOk) return rc;
+    if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ProcessForDescriptor(ctx); rc != kOk) return rc;
     if (const int rc = ctx.masks.write(descriptor, kMaxBlobSize); rc != kOk) return rc;
     *size = static_cast<std::int16_t>(ctx.masks.size());

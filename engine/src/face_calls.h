@@ -7,11 +7,27 @@
 
 namespace ovfc {
 
+// What a tool linked to the core (not the exports) can hand to the pipeline.
+// - Eye centres: with "r_manual" 2 or 3 the pipeline skips the face and eye search and
+//   places the elements from them (the eye with the smaller x is taken as "eyel"); the face
+//   centre becomes their midpoint and the unit their distance.
+// - Nose centre: with "r_manual" 3 the nose is fixed there.
+// - Base-file name: where "usebase" reads and writes its record; empty leaves it inert.
+// With "r_manual" 0 the given positions are ignored (the searches overwrite them).
+struct ProcessOptions {
+    bool haveEyes = false;
+    int xl = 0, yl = 0, xr = 0, yr = 0;
+    bool haveNose = false;
+    int noseX = 0, noseY = 0;
+    const char* baseFile = nullptr;
+};
+
 // Creates the descriptor of the image into a buffer of kMaxBlobSize bytes. With a reference
 // image (same size) and a difference buffer, the difference is written after success.
 int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, int height,
                      const std::uint8_t* reference, std::uint8_t* difference,
-                     std::uint8_t* descriptor, std::int16_t* size);
+                     std::uint8_t* descriptor, std::int16_t* size,
+                     const ProcessOptions* options = nullptr);
 
 // Compares two items (image or descriptor each) and writes the similarity score.
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,

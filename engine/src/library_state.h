@@ -8,6 +8,7 @@
 #include "config_store.h"
 #include "mask.h"
 #include "ovfc32.h"
+#include "pipeline/probe_cache.h"
 
 namespace ovfc {
 
@@ -23,6 +24,7 @@ struct LibraryState {
     bool initialised = false;
     MaskSet defaultMasks{pool};
     LastMatchElements lastMatch;
+    ProbeSearchCache probeCache;  // face and eye search of the last probe compared
 };
 
 // The one instance of the library.

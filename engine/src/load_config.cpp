@@ -27,9 +27,15 @@ std::string resolveConfigPath(const std::string& path) {
     return platform::searchFile(platform::fileNamePart(path)).value_or(std::string());
 }
 
-File openDefaultMasks(const std::string& path) {
+// As given, then beside the configuration file, then in the current directory and along PATH.
+File openDefaultMasks(const std::string& path, const std::string& configPath) {
     File f(std::fopen(path.c_str(), "rb"));
     if (f) return f;
+    const std::size_t slash = configPath.find_last_of('/');
+    if (slash != std::string::npos && !platform::hasSeparator(path)) {
+        f.reset(std::fopen((configPath.substr(0, slash + 1) + path).c_str(), "rb"));
+        if (f) return f;
+    }
     const auto hit = platform::searchFile(platform::fileNamePart(path));
     if (hit) f.reset(std::fopen(hit->c_str(), "rb"));
     return f;
@@ -38,14 +44,16 @@ File openDefaultMasks(const std::string& path) {
 }  // namespace
 
 int loadConfiguration(LibraryState& state, const char* path) {
+    state.probeCache.clear();
     const std::string given =
         path == nullptr ? std::string() : std::string(path, strnlen(path, kPathChars));
-    const int rc = state.config.load(resolveConfigPath(given));
+    const std::string configPath = resolveConfigPath(given);
+    const int rc = state.config.load(configPath);
     if (rc != kOk) return rc;
 
     const std::string* masksPath = state.config.find("param", "DefaultMasks");
     if (masksPath == nullptr) throw XERRORINI();
-    File file = openDefaultMasks(*masksPath);
+    File file = openDefaultMasks(*masksPath, configPath);
     if (!file) return kFileError;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return kFileError;
     const long length = std::ftell(file.get());

@@ -1,0 +1,125 @@
+// The comparison vector: every element below the element count measured with the context's
+// own mask of its id.
+#include "compare/comparison_vector.h"
+
+#include "config_keys.h"
+#include "config_store.h"
+#include "filters/derivative_match.h"
+#include "filters/filter_codes.h"
+#include "filters/match_map.h"
+#include "geometry/face_geometry.h"
+#include "geometry/rotated_region.h"
+#include "pipeline.h"
+#include "pool_scratch.h"
+#include "status.h"
+
+namespace ovfc {
+
+namespace {
+
+// Region pixels the filter of `bit` compares, for a mw x mh mask.
+long long countedPixels(int bit, long long mw, long long mh) {
+    switch (bit) {
+        case 0:
+            return mw * mh;
+        case 1:
+        case 5:
+            return (mw - 2) * (mh - 2);
+        case 2:
+        case 6:
+            return (mw - 4) * (mh - 4);
+        case 3:
+        case 7:
+            return (mw - 2) * (mh - 4);
+        default:
+            return (mw - 4) * (mh - 2);
+    }
+}
+
+int runFilter(FaceContext& ctx, Scratch& scratch, int bit, ImageView region, MaskValues mask,
+              MatchResult& best) {
+    const ConfigStore& c = ctx.config;
+    if (bit == 0) {
+        const double vt = c.readReal("param", "variance_tr");
+        const int stepX = c.readInt("param", "conv_step_x");
+        const int stepY = c.readInt("param", "conv_step_y");
+        return MatchStepped(scratch, region, mask, MeanMode::Estimated, vt * vt,
+                            FullScan(region.width, region.height, mask.width, mask.height),
+                            stepY > 1 ? stepY : 1, stepX > 1 ? stepX : 1, nullptr, best);
+    }
+    DerivativeMatchOptions o;
+    o.absolute = bit >= 5;
+    o.interpolate = c.readInt("param", "ConvI_inter") != 0;
+    switch (bit) {
+        case 1:
+        case 5:
+            o.multiplier = c.readReal("param", "lap1_filt_mult");
+            return MatchLaplacian(scratch, mask, region, 1, o, best);
+        case 2:
+        case 6:
+            o.multiplier = c.readReal("param", "lap2_filt_mult");
+            return MatchLaplacian(scratch, mask, region, 2, o, best);
+        case 3:
+        case 7:
+            o.multiplier = c.readReal("param", "edge_filt_mult");
+            return MatchEdge(scratch, mask, region, EdgeDirection::Horizontal, o, best);
+        default:
+            o.multiplier = c.readReal("param", "edge_filt_mult");
+            return MatchEdge(scratch, mask, region, EdgeDirection::Vertical, o, best);
+    }
+}
+
+}  // namespace
+
+int ComputeElementEntries(FaceContext& ctx, Scratch& scratch, int id, const Mask* mask,
+                          std::int32_t* out) {
+    if (ctx.filterMask == 0) return kOk;
+    const char* name = kElementNames[id];
+    const double f = ctx.config.readInt("mask", ElementKey(name, "_mask_Y_shift"));
+    const double u = ctx.config.readInt("mask", ElementKey(name, "_mask_unit"));
+    const int margin = 2 * ctx.config.readInt("param", "mask_add");
+    if (mask == nullptr || mask->normalised() == nullptr) return kBadDescriptor;
+    if (ctx.unit.unit <= 0) return kGeometry;
+
+    const ElementRecord& e = ctx.elements[id];
+    const int mw = static_cast<int>(mask->width), mh = static_cast<int>(mask->height);
+    RegionRequest q;
+    q.xMin = q.xMax = e.xC;
+    q.yMin = q.yMax = e.yC;
+    q.scale = u / ctx.unit.unit;
+    q.yShift = f;
+    q.maskW = mw;
+    q.maskH = mh;
+    q.minW = mw + margin;
+    q.minH = mh + margin;
+    q.mode = BorderMode::Shift;
+    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
+    RotatedBuffer region(scratch);
+    if (const int rc = region.build(image, EyeLineSlope(ctx), q); rc != kOk) return rc;
+
+    const MaskValues values{mask->normalised(), mw, mh};
+    int j = 0;
+    for (int bit = 0; bit <= 8; ++bit) {
+        if ((ctx.filterMask & (1u << bit)) == 0) continue;
+        MatchResult best;
+        if (const int rc = runFilter(ctx, scratch, bit, region.view(), values, best); rc != kOk)
+            return rc;
+        const long long n = countedPixels(bit, mw, mh);
+        const double entry = n > 0 ? static_cast<double>(best.score) * 225.0 / n : kRejected;
+        out[j++] = entry > 29999 ? kRejected : static_cast<std::int32_t>(entry);
+    }
+    return kOk;
+}
+
+int BuildComparisonVector(FaceContext& ctx, std::int32_t* vector) {
+    PoolScratch scratch(ctx.pool);
+    for (std::uint32_t e = 0; e < ctx.elementCount && e < kElementCount; ++e) {
+        const Mask* m = ctx.masks.find(static_cast<std::uint8_t>(e));
+        const int rc = ComputeElementEntries(ctx, scratch, static_cast<int>(e), m,
+                                             vector + e * ctx.filterCount);
+        if (rc != kOk) return rc;
+    }
+    return kOk;
+}
+
+}  // namespace ovfc

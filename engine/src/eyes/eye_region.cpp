@@ -1,0 +1,49 @@
+#include "eyes/eye_region.h"
+
+#include "config_store.h"
+#include "filters/position_maps.h"
+#include "geometry/face_geometry.h"
+#include "library_state.h"
+#include "status.h"
+
+namespace ovfc {
+
+int BuildEyeRegion(FaceContext& ctx, const Mask& mask, const ElementRecord& eye,
+                   RotatedBuffer& region) {
+    if (ctx.unit.unit <= 0) return kGeometry;
+    const ConfigStore& c = ctx.config;
+    RegionRequest q;
+    q.xMin = eye.xMin;
+    q.xMax = eye.xMax;
+    q.yMin = eye.yMin;
+    q.yMax = eye.yMax;
+    q.scale = c.readReal("mask", "eye_mask_unit") / ctx.unit.unit;
+    q.maskW = static_cast<int>(mask.width);
+    q.maskH = static_cast<int>(mask.height);
+    q.minW = q.maskW + c.readInt("param", "eye_xadd");
+    q.minH = q.maskH + c.readInt("param", "eye_yadd");
+    q.mode = BorderMode::Clip;
+    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
+    return region.build(image, EyeLineSlope(ctx), q);
+}
+
+int BuildEyeEdgeMap(FaceContext& ctx, Scratch& scratch, ImageView region, int mw, int mh,
+                    std::uint8_t* map) {
+    const ConfigStore& c = ctx.config;
+    EyeEdgeParams p;
+    p.rx = c.readInt("param", "Eye_Edge_Rx");
+    p.ry = c.readInt("param", "Eye_Edge_Ry");
+    p.roughThreshold = c.readInt("param", "Eye_Rough_Tr");
+    p.edgeFactor = c.readReal("param", "eye_edge_tr");
+    p.edgeFactorMax = c.readReal("param", "eye_edge_tr_max");
+    p.greyLow = ctx.image.greyLow;
+    p.greyHigh = ctx.image.greyHigh;
+    return EyeEdgeMap(scratch, region, mw / 2, mh / 2, p, map);
+}
+
+const Mask* DefaultEyeMask(const FaceContext& ctx, int id) {
+    const Mask* m = ctx.library.defaultMasks.find(static_cast<std::uint8_t>(id));
+    return (m != nullptr && m->normalised() != nullptr) ? m : nullptr;
+}
+
+}  // namespace ovfc
