@@ -41,14 +41,18 @@ int SearchElementAt(FaceContext& ctx, Scratch& scratch, const Mask& mask, double
     const int stepY = ctx.config.readInt("param", "conv_step_y");
     const RotatedGeometry& g = region.geometry();
     MatchResult best;
+    const ScanWindow scan = FullScan(g.width, g.height, mw, mh);
     const int rc = MatchStepped(scratch, region.view(), MaskValues{mask.normalised(), mw, mh},
-                                MeanMode::Estimated, vt * vt, FullScan(g.width, g.height, mw, mh),
-                                std::max(1, stepY), std::max(1, stepX), nullptr, best);
+                                MeanMode::Estimated, vt * vt, scan, std::max(1, stepY),
+                                std::max(1, stepX), nullptr, best);
     if (rc != kOk) return rc;
+    // A region without contrast scores without a position (reported at the region's corner).
+    const bool placed =
+        best.x >= scan.j0 && best.x < scan.j1 && best.y >= scan.i0 && best.y < scan.i1;
     hit.x = static_cast<std::int32_t>(g.imageX(best.x, best.y));
     hit.y = static_cast<std::int32_t>(g.imageY(best.x, best.y) - yShift / scale);
     hit.score = static_cast<std::int32_t>(best.score * 225.0 / static_cast<double>(mask.area()));
-    hit.found = best.score < kRejected;
+    hit.found = placed && best.score < kRejected;
     return kOk;
 }
 

@@ -10,7 +10,7 @@ namespace ovfc {
 struct ElementHit {
     std::int32_t x = 0, y = 0;  // image pixels
     std::int32_t score = 0;     // trunc(best x 225 / mask area)
-    bool found = false;         // false when every window was rejected (score 30000)
+    bool found = false;         // false when every window was rejected or the region is flat
 };
 
 struct ElementWindow {
@@ -25,8 +25,8 @@ int SearchElementAt(FaceContext& ctx, Scratch& scratch, const Mask& mask, double
 
 // Searches element `id` in its window with the mask of that id (the default set in creation
 // mode, the context's own in matching mode) and, on a score above 0, fixes it there with a
-// window of 1.5 units. A search in which every window was rejected leaves the record as it
-// was. 0, 3, 26 or 27.
+// window of 1.5 units. A search that placed no window (all rejected, or a region without
+// contrast) leaves the record as it was. 0, 3, 26 or 27.
 int SearchElement(FaceContext& ctx, int id);
 
 // The window of element `id` from the face record, the unit record and the eye-line slope,
