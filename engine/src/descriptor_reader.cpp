@@ -58,7 +58,7 @@ int MaskSet::read(const std::uint8_t* blob, std::size_t length, unsigned options
     int rc = kOk;
     while (count_ < records && rc == kOk) {
         if (length - pos < kRecordHeaderSize) return kBadDescriptor;
-        Mask& m = masks_[count_];
+        Mask& m = slots()[count_];
         rc = fillFromRecord(m, *pool_, blob + pos, length - pos - kRecordHeaderSize, version,
                             options);
         pos += kRecordHeaderSize + m.area();

@@ -17,14 +17,14 @@ std::uint8_t* put16(std::uint8_t* p, std::uint32_t v) {
 
 std::size_t MaskSet::size() const {
     std::size_t n = kBlobHeaderSize;
-    for (std::size_t i = 0; i < count_; ++i) n += kRecordHeaderSize + masks_[i].area();
+    for (std::size_t i = 0; i < count_; ++i) n += kRecordHeaderSize + slots()[i].area();
     return n;
 }
 
 int MaskSet::write(std::uint8_t* buffer, std::size_t capacity) const {
     if (size() > capacity) return kNoMemory;
     for (std::size_t i = 0; i < count_; ++i) {
-        const Mask& m = masks_[i];
+        const Mask& m = slots()[i];
         if (m.width > 0xFFFF || m.height > 0xFFFF || m.centreX > 0xFFFF || m.centreY > 0xFFFF)
             return kNoMemory;
     }
@@ -34,7 +34,7 @@ int MaskSet::write(std::uint8_t* buffer, std::size_t capacity) const {
     *p++ = kDescriptorVersion;
     *p++ = count_;
     for (std::size_t i = 0; i < count_; ++i) {
-        const Mask& m = masks_[i];
+        const Mask& m = slots()[i];
         const std::size_t n = m.area();
         p = put16(p, static_cast<std::uint32_t>(kRecordHeaderSize + n));
         *p++ = m.id;

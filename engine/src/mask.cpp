@@ -29,31 +29,34 @@ int Mask::fillFromRegion(BlockPool& pool, std::uint8_t maskId, std::uint32_t x, 
 
 int MaskSet::reserve(std::uint8_t capacity) {
     empty();
-    try {
-        masks_.resize(capacity);
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
+    if (capacity > kInlineMasks) {
+        try {
+            spill_.resize(capacity);
+        } catch (const std::bad_alloc&) {
+            return kNoMemory;
+        }
     }
     capacity_ = capacity;
     return kOk;
 }
 
 void MaskSet::empty() {
-    masks_.clear();
-    masks_.shrink_to_fit();
+    for (Mask& m : inline_) m.clear();
+    spill_.clear();
+    spill_.shrink_to_fit();
     count_ = 0;
     capacity_ = 0;
 }
 
 const Mask* MaskSet::find(std::uint8_t id) const {
     for (std::size_t i = 0; i < count_; ++i)
-        if (masks_[i].id == id) return &masks_[i];
+        if (slots()[i].id == id) return &slots()[i];
     return nullptr;
 }
 
 Mask* MaskSet::find(std::uint8_t id) {
     for (std::size_t i = 0; i < count_; ++i)
-        if (masks_[i].id == id) return &masks_[i];
+        if (slots()[i].id == id) return &slots()[i];
     return nullptr;
 }
 
@@ -61,7 +64,7 @@ int MaskSet::put(std::uint8_t id, std::uint32_t x, std::uint32_t y, std::uint32_
                  std::uint32_t w, std::uint32_t h, const std::uint8_t* first, std::size_t stride) {
     if (count_ >= capacity_) return kNoMemory;
     Mask* m = find(id);
-    if (m == nullptr) m = &masks_[count_++];
+    if (m == nullptr) m = &slots()[count_++];
     return m->fillFromRegion(*pool_, id, x, y, score, w, h, kKeepPixels, first, stride);
 }
 

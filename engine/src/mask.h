@@ -1,6 +1,7 @@
 #pragma once
 // One grey template and the set of templates of one face.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -82,15 +83,21 @@ class MaskSet {
 
     std::uint8_t count() const { return count_; }
     std::uint8_t capacity() const { return capacity_; }
-    const Mask& operator[](std::size_t i) const { return masks_[i]; }
-    Mask& operator[](std::size_t i) { return masks_[i]; }
+    const Mask& operator[](std::size_t i) const { return slots()[i]; }
+    Mask& operator[](std::size_t i) { return slots()[i]; }
     BlockPool& pool() const { return *pool_; }
 
   private:
     BlockPool* pool_;
     std::uint8_t count_ = 0;
     std::uint8_t capacity_ = 0;
-    std::vector<Mask> masks_;
+    // Sets of up to kInlineMasks masks (a face descriptor has ten) live inside the object, so
+    // that a call's sets need no heap; larger ones spill to the heap.
+    static constexpr std::size_t kInlineMasks = 16;
+    Mask* slots() { return capacity_ <= kInlineMasks ? inline_.data() : spill_.data(); }
+    const Mask* slots() const { return capacity_ <= kInlineMasks ? inline_.data() : spill_.data(); }
+    std::array<Mask, kInlineMasks> inline_{};
+    std::vector<Mask> spill_;
 };
 
 }  // namespace ovfc

@@ -1,0 +1,91 @@
+// Heap use of the processing and comparison calls: once the first calls have grown the block
+// pool and the probe cache, further calls allocate nothing. Every operator new of this
+// program is counted.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "descriptor_blob.h"
+#include "face_calls.h"
+#include "facegen.h"
+#include "library_state.h"
+#include "load_config.h"
+#include "status.h"
+
+namespace {
+std::atomic<long> allocations{0};
+void* counted(std::size_t n) {
+    ++allocations;
+    return std::malloc(n ? n : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t n) {
+    if (void* p = counted(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+    if (void* p = counted(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return counted(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return counted(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace ovfc {
+namespace {
+
+constexpr int W = facegen::kWidth, H = facegen::kHeight;
+
+TEST(Allocation, NoHeapAfterTheFirstCalls) {
+    LibraryState state;
+    ASSERT_EQ(loadConfiguration(state, OVFC_SOURCE_DIR "/config/ovfc.ini"), kOk);
+    std::vector<facegen::Frame> frames;
+    for (int p = 1; p <= 3; ++p) frames.push_back(facegen::generateFrame(1, p, 2));
+    std::vector<std::vector<std::uint8_t>> descriptors(3, std::vector<std::uint8_t>(kMaxBlobSize));
+    std::int16_t size = 0;
+    std::int32_t score = 0;
+    auto run = [&] {
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(createDescriptor(state, frames[k].pixels.data(), W, H, nullptr, nullptr,
+                                       descriptors[k].data(), &size),
+                      kOk);
+        for (int probe = 0; probe < 3; ++probe)  // fresh and cached probes
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(matchItems(state, frames[probe].pixels.data(), descriptors[k].data(),
+                                     &score, W, H),
+                          kOk);
+    };
+    run();
+    const long before = allocations.load();
+    ASSERT_GT(before, 0) << "the first calls grow the pool: the counter must see them";
+    run();
+    EXPECT_EQ(allocations.load() - before, 0);
+}
+
+}  // namespace
+}  // namespace ovfc
