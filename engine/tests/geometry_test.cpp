@@ -85,8 +85,8 @@ TEST_F(Geometry, CentringTheFaceAndTheEyeWindows) {
     eyer().xC = 160;
     eyer().yC = 119;
     CentreEyeWindows(ctx, 2.0);
-    EXPECT_EQ(eyel().xMin, 92);  // rounded(2 x 50 / 12) = 8
-    EXPECT_EQ(eyer().yMax, 127);
+    EXPECT_EQ(eyel().xMin, 94);  // rounded(2 x 50 / 18) = 6
+    EXPECT_EQ(eyer().yMax, 125);
     EXPECT_EQ(ctx.unit.unit, 60);  // trunc(sqrt(3600 + 81))
     EXPECT_EQ(ctx.unit.unitMin, 54);
     EXPECT_EQ(ctx.unit.unitMax, 66);
@@ -132,8 +132,8 @@ TEST_F(Geometry, AWindowBelowTheImageIsPulledUp) {
     ctx.face.xMin = ctx.face.xMax = ctx.face.xC = 128;
     ctx.unit = UnitRecord{54, 60, 66, 1};
     PredictElementWindow(ctx, kChin, 0.0);
-    // Chin mask 15 x 9 at unit 12: down extent 9 / 24 units; 255 - 0.375 x 66 = 230.25.
-    EXPECT_EQ(chin.yMax, 230);
+    // Chin mask 11 x 7 at unit 12: down extent 7 / 24 units; 255 - 66 x 7 / 24 = 235.75.
+    EXPECT_EQ(chin.yMax, 235);
     EXPECT_LE(chin.yC, chin.yMax);
     EXPECT_LE(chin.yMin, chin.yMax);
 
