@@ -128,15 +128,16 @@ int PersonBase::storePerson(PersonRecord& person) {
     if (int rc = refreshCounts()) return rc;
     const bool stored = within(person.recno, personCount());
     if (!stored) person.recno = kNotStored;
-    if (int rc = checkUnique(person)) return rc;
-    if (int rc = assignId(person)) return rc;
-
     // The stored copy, with the faces it references that still belong to it.
     PersonRecord onDisk;
     if (stored) {
         if (int rc = readPerson(person.recno, onDisk)) return rc;
         // A record number from before a pack may name another person now.
         if (onDisk.id != person.id || onDisk.deleted == kDeletedFlag) return kBadRecord;
+    }
+    if (int rc = checkUnique(person)) return rc;
+    if (int rc = assignId(person)) return rc;
+    if (stored) {
         for (int i = 0; i < onDisk.faceCount; ++i) {
             auto face = std::make_unique<FaceRecord>();
             if (readFace(onDisk.faceRef[i], *face) == kOk && face->deleted != kDeletedFlag &&
