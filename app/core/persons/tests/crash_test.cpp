@@ -34,7 +34,8 @@ void say(int fd, char what, int k) {
     if (::write(fd, line.data(), line.size()) < 0) ::_exit(3);
 }
 
-// The child: enrols persons from `first` on and deletes every fourth one again. With a
+// The child: enrols persons from `first` on, deletes every fourth one again and packs the
+// persons table now and then. With a
 // request number, it kills itself right before that table request after the open.
 [[noreturn]] void child(const std::string& dir, int first, int fd, long killAt) {
     auto counting = std::make_shared<long>(-1);
@@ -53,6 +54,7 @@ void say(int fd, char what, int k) {
             say(fd, 'd', k - 1);
             if (base.deletePerson(userOf(k - 1)) == 0) say(fd, 'D', k - 1);
         }
+        if (k % 8 == 7) base.packPersons();
     }
 }
 

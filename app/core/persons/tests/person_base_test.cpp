@@ -273,6 +273,16 @@ TEST_F(BaseTest, MissingOrDamagedIndexesAreRebuiltAtTheNextStart) {
     EXPECT_EQ(base.findByUserId("Efgh", p), 0);
 }
 
+TEST_F(BaseTest, APackCutShortAfterRemovingTheTableIsUndoneAtTheNextStart) {
+    enrol("Abcd", 1, 1);
+    base.close();
+    fs::rename(dir / kUsersTable, dir / kUsersBackup);
+    ASSERT_TRUE(reopen());
+    PersonRecord p;
+    EXPECT_EQ(base.findByUserId("Abcd", p), 0);
+    EXPECT_FALSE(fs::exists(dir / kUsersBackup));
+}
+
 TEST_F(BaseTest, AForeignTableIsRefusedAndLeftAlone) {
     base.close();
     fs::remove_all(dir);
