@@ -75,10 +75,15 @@ int runStats(const Args& given) {
     stats::StatSettings settings;
     settings.invalidateCache = false;
     std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini", trimScore, trimNumber;
-    ovfc_tool::takeOption(args, "source", settings.sourcePath);
-    ovfc_tool::takeOption(args, "dest", settings.destPath);
-    ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask);
-    ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    std::string userList;
+    const bool paths = ovfc_tool::takeOption(args, "source", settings.sourcePath) |
+                       ovfc_tool::takeOption(args, "dest", settings.destPath) |
+                       ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask) |
+                       ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    if (ovfc_tool::takeOption(args, "user-list", userList)) {
+        if (paths || userList.empty()) return ovfc_tool::usageError("stats");
+        stats::useUserList(settings, userList);
+    }
     ovfc_tool::takeOption(args, "log", logFile);
     ovfc_tool::takeOption(args, "json", jsonFile);
     ovfc_tool::takeOption(args, "config", config);
@@ -175,7 +180,8 @@ int runStats(const Args& given) {
 
 const ovfc_tool::Registration reg(
     {"stats",
-     "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] [--log FILE] "
+     "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] | [--user-list BASE] "
+     "[--log FILE] "
      "[--ignore-errors] [--trim-score N | --trim-number N] [--invalidate-cache] [--overwrite] "
      "[--json FILE] [--config FILE]",
      "match every sample image against every registered image; write the statistics log",

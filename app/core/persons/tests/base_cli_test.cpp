@@ -91,5 +91,29 @@ TEST_F(BaseCliTest, EnrolListShowDeleteAndPack) {
         EXPECT_NE(e.path().extension(), ".TIF") << e.path();  // Ann's pictures went with her
 }
 
+TEST_F(BaseCliTest, StatisticsOverTheBasePictures) {
+    ASSERT_EQ(base("enroll ann Ann" + images(1)), 0) << out;
+    ASSERT_EQ(base("enroll bob Bob" + images(2)), 0) << out;
+    const std::string stats = std::string(OVFC_BIN_DIR) + "/ovfc stats --user-list " +
+                              (dir / "Base").string() + " --ignore-errors --overwrite --log " +
+                              (dir / "OVFC.LOG").string() + " --json " +
+                              (dir / "run.json").string() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(stats.c_str()), 0);
+    const auto bytes = fileBytes(dir / "run.json");
+    const std::string json(bytes.begin(), bytes.end());
+    EXPECT_NE(json.find("\"N\": 6,\n\"M\": 6,"), std::string::npos) << json;
+    // Each picture is its own person's, itself included, and a stranger to the other's.
+    const std::string ann = "[true, true, true, false, false, false]";
+    const std::string bob = "[false, false, false, true, true, true]";
+    EXPECT_NE(json.find("\"own\": [\n  " + ann + ",\n  " + ann + ",\n  " + ann + ",\n  " + bob +
+                        ",\n  " + bob + ",\n  " + bob + "]"),
+              std::string::npos)
+        << json;
+    const std::string both = std::string(OVFC_BIN_DIR) + "/ovfc stats --user-list " +
+                             (dir / "Base").string() + " --source x >/dev/null 2>&1";
+    const int rc = std::system(both.c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 2);  // a user list has its own paths
+}
+
 }  // namespace
 }  // namespace persons::testing
