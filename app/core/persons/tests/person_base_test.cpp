@@ -445,7 +445,8 @@ TEST_F(BaseTest, AStaleCopyNeverLoadsAnotherPersonsFace) {
 // Readers in other threads see each record whole while a writer rewrites a person.
 TEST_F(BaseTest, ReadersNeverSeeATornRecordWhileAnotherThreadStores) {
     PersonRecord p = newPerson("Abcd", "v00000-00000");
-    for (int i = 0; i < 4; ++i) addFace(p, 0, false);
+    const std::vector<std::uint8_t> zeros(kDescriptorSize, 0);
+    for (int i = 0; i < 4; ++i) p.addFace()->setDescriptor(zeros.data(), zeros.size());
     ASSERT_EQ(base.storePerson(p), 0);
     std::atomic<bool> done{false};
     std::atomic<int> torn{0}, reads{0};
