@@ -89,10 +89,10 @@ int PersonBase::openTables(bool withFaces) {
         std::atomic<std::intptr_t>& handle;
     };
     Table tables[2] = {
-        {kFacesTable, format::faceFieldDescriptors(), format::kFaceRecordLength, faces_},
-        {kUsersTable, format::userFieldDescriptors(), format::kUserRecordLength, users_}};
+        {kUsersTable, format::userFieldDescriptors(), format::kUserRecordLength, users_},
+        {kFacesTable, format::faceFieldDescriptors(), format::kFaceRecordLength, faces_}};
     for (Table& t : tables) {
-        if (&t.handle == &faces_ && !withFaces) continue;
+        if (&t.handle == &faces_ && !withFaces) break;
         std::intptr_t h = 0;
         int rc = calls_.open(path(t.file), h);
         if (rc == TL_W_DAMAGED) {
@@ -206,14 +206,12 @@ int PersonBase::findKey(std::intptr_t index, const std::uint8_t* key, std::uint3
     return rc;
 }
 
-int PersonBase::idKey(std::uint32_t id, std::uint8_t* key) const {
+void PersonBase::idKey(std::uint32_t id, std::uint8_t* key) const {
     for (int i = 0; i < 4; ++i) key[i] = static_cast<std::uint8_t>(id >> (8 * i));
-    return kOk;
 }
 
-int PersonBase::userIdKey(const std::string& userId, std::uint8_t* key) const {
+void PersonBase::userIdKey(const std::string& userId, std::uint8_t* key) const {
     format::putText(key, userIdKeyLength_, userId);
-    return kOk;
 }
 
 int PersonBase::findById(std::uint32_t id, PersonRecord& person) {
@@ -291,12 +289,14 @@ int PersonBase::loadPicture(FaceRecord& face) {
 }
 
 int PersonBase::loadFaceImages(PersonRecord& person) {
+    int first = kOk;
     for (int i = 0; i < person.faceCount; ++i) {
         FaceRecord* face = person.faces[i].get();
         if (face == nullptr || face->image.empty() || face->picture) continue;
-        if (int rc = loadPicture(*face)) return rc;
+        // One missing picture does not keep the others from loading.
+        if (int rc = loadPicture(*face); rc != kOk && first == kOk) first = rc;
     }
-    return kOk;
+    return first;
 }
 
 int PersonBase::deleteFaceImage(FaceRecord& face) {
@@ -312,6 +312,7 @@ int PersonBase::deleteFaceImage(FaceRecord& face) {
 
 int PersonBase::forEachPerson(const std::function<bool(PersonRecord&)>& visit, bool reverse) {
     if (status() != 0) return kNotOpen;
+    refreshCounts();  // persons other processes added are walked too
     const std::uint32_t count = personCount();
     for (std::uint32_t k = 1; k <= count; ++k) {
         PersonRecord person;

@@ -56,7 +56,8 @@ class PersonBase {
     int findByUserId(const std::string& userId, PersonRecord& person);
     // Reads the faces of the slots that hold none yet; stops at the first error.
     int loadFaces(PersonRecord& person);
-    // Reads the pictures of the loaded faces that name one and hold none yet.
+    // Reads the pictures of the loaded faces that name one and hold none yet; the first
+    // failure is returned after the others were tried.
     int loadFaceImages(PersonRecord& person);
     int readFace(std::uint32_t recno, FaceRecord& face);
 
@@ -92,8 +93,8 @@ class PersonBase {
     Handles handles() const;
     int refresh(std::intptr_t table, std::atomic<std::uint32_t>& count);
     int findKey(std::intptr_t index, const std::uint8_t* key, std::uint32_t& recno);
-    int idKey(std::uint32_t id, std::uint8_t* key) const;
-    int userIdKey(const std::string& userId, std::uint8_t* key) const;
+    void idKey(std::uint32_t id, std::uint8_t* key) const;
+    void userIdKey(const std::string& userId, std::uint8_t* key) const;
     bool idTaken(std::uint32_t id, int& rc);
     int assignId(PersonRecord& person);
     int checkUnique(const PersonRecord& person);
