@@ -46,20 +46,6 @@ TEST(RecordFormat, TextFieldsPadCutAndTrim) {
     EXPECT_EQ(getText(empty, 4), "");
 }
 
-TEST(RecordFormat, DateAndTimeSideBySide) {
-    std::uint8_t field[16];
-    const CaptureTime t{2026, 3, 0, 7, 9, 5, 59, 0};
-    putDateTime(field, t);
-    EXPECT_EQ(bytes(field, 16), "2026030709:05:59");
-    const CaptureTime back = getDateTime(field);
-    EXPECT_EQ(back.year, 2026);
-    EXPECT_EQ(back.month, 3);
-    EXPECT_EQ(back.day, 7);
-    EXPECT_EQ(back.hour, 9);
-    EXPECT_EQ(back.minute, 5);
-    EXPECT_EQ(back.second, 59);
-}
-
 TEST(RecordFormat, ImageNamesAndWhatCountsAsOne) {
     EXPECT_EQ(imageName(0x6B5F1234u, 0), "B5F12340");
     EXPECT_EQ(imageName(0x6B5F1234u, 15), "B5F1234F");
@@ -78,39 +64,6 @@ TEST(RecordFormat, NormalisedUserIdAndName) {
     EXPECT_EQ(normaliseUserId("9LIVES"), "9lives");
     EXPECT_EQ(normaliseUserId(""), "");
     EXPECT_EQ(normaliseName("  Ann Lee"), "Ann Lee");
-}
-
-TEST(RecordFormat, FieldDescriptorsOfBothTables) {
-    const auto users = userFieldDescriptors();
-    ASSERT_EQ(users.size(), 7u * 32);
-    const char* names[] = {"ID", "USERID", "NAME", "PASSWORD", "ACCESS", "FACES", "FACEREF"};
-    const char types[] = {'C', 'C', 'C', 'C', 'C', 'N', 'C'};
-    const int widths[] = {4, 20, 40, 20, 1, 2, 64};
-    int total = 1;
-    for (int i = 0; i < 7; ++i) {
-        const std::uint8_t* d = users.data() + 32 * i;
-        char name[12] = {};
-        std::memcpy(name, d, 11);
-        EXPECT_STREQ(name, names[i]);
-        for (std::size_t k = std::strlen(names[i]); k < 11; ++k) EXPECT_EQ(d[k], 0);
-        EXPECT_EQ(d[11], types[i]);
-        EXPECT_EQ(d[16], widths[i]);
-        EXPECT_EQ(d[17], 0);
-        total += d[16];
-    }
-    EXPECT_EQ(total, 152);
-
-    const auto faces = faceFieldDescriptors();
-    ASSERT_EQ(faces.size(), 17u * 32);
-    total = 1;
-    for (int i = 0; i < 17; ++i) total += faces[32 * i + 16];
-    EXPECT_EQ(total, 3101);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(faces.data() + 32)), "DATE");
-    EXPECT_EQ(faces[32 + 11], 'D');
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(faces.data() + 4 * 32)), "FDESC_01");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(faces.data() + 16 * 32)), "FDESC_13");
-    EXPECT_EQ(faces[16 * 32 + 16], 12);
-    EXPECT_EQ(faces[15 * 32 + 16], 255);
 }
 
 TEST(RecordFormat, PersonRecordBytes) {
