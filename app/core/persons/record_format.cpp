@@ -9,13 +9,13 @@ namespace persons::format {
 
 namespace {
 
-struct FieldSpec {
+struct FieldDef {
     std::string name;
     char type;
     std::uint8_t length;
 };
 
-std::vector<std::uint8_t> descriptors(const std::vector<FieldSpec>& fields) {
+std::vector<std::uint8_t> descriptors(const std::vector<FieldDef>& fields) {
     std::vector<std::uint8_t> out(fields.size() * 32, 0);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         std::uint8_t* d = out.data() + i * 32;
@@ -61,7 +61,7 @@ std::vector<std::uint8_t> userFieldDescriptors() {
 }
 
 std::vector<std::uint8_t> faceFieldDescriptors() {
-    std::vector<FieldSpec> fields = {
+    std::vector<FieldDef> fields = {
         {"ID", 'C', 4}, {"DATE", 'D', 8}, {"TIME", 'C', 8}, {"IMAGE", 'C', 8}};
     for (std::size_t k = 1; k <= kDescriptorColumns; ++k) {
         char name[12];
