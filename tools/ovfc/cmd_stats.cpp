@@ -12,7 +12,6 @@
 
 #include "command.h"
 #include "ovfc32.h"
-#include "platform/module.h"
 #include "platform/paths.h"
 #include "stats/library_matcher.h"
 #include "stats/stat_json.h"
@@ -36,22 +35,6 @@ bool parseInt(const std::string& text, int& value) {
     if (text.empty() || *end != '\0' || v < -1000000 || v > 1000000) return false;
     value = static_cast<int>(v);
     return true;
-}
-
-// The configuration as given, else by its file name in the current directory and along
-// PATH, else beside this program. In the last case the program's folder joins PATH so
-// that the library finds the default-mask file there too.
-std::string findConfig(const std::string& given) {
-    if (platform::isReadableFile(given)) return given;
-    if (auto hit = platform::searchFile(platform::fileNamePart(given))) return *hit;
-    const std::string dir = platform::moduleDirectory(reinterpret_cast<const void*>(&findConfig));
-    const std::string beside = dir + platform::fileNamePart(given);
-    if (dir.empty() || !platform::isReadableFile(beside)) return given;
-    const char* path = std::getenv("PATH");
-    std::string extended = path && *path ? std::string(path) + ":" : std::string();
-    extended += dir.substr(0, dir.size() - 1);
-    setenv("PATH", extended.c_str(), 1);
-    return beside;
 }
 
 class TerminalProgress {
@@ -92,10 +75,15 @@ int runStats(const Args& given) {
     stats::StatSettings settings;
     settings.invalidateCache = false;
     std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini", trimScore, trimNumber;
-    ovfc_tool::takeOption(args, "source", settings.sourcePath);
-    ovfc_tool::takeOption(args, "dest", settings.destPath);
-    ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask);
-    ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    std::string userList;
+    const bool paths = ovfc_tool::takeOption(args, "source", settings.sourcePath) |
+                       ovfc_tool::takeOption(args, "dest", settings.destPath) |
+                       ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask) |
+                       ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    if (ovfc_tool::takeOption(args, "user-list", userList)) {
+        if (paths || userList.empty()) return ovfc_tool::usageError("stats");
+        stats::useUserList(settings, userList);
+    }
     ovfc_tool::takeOption(args, "log", logFile);
     ovfc_tool::takeOption(args, "json", jsonFile);
     ovfc_tool::takeOption(args, "config", config);
@@ -111,7 +99,7 @@ int runStats(const Args& given) {
                 : byNumber && !parseInt(trimNumber, settings.trimValue))
         return ovfc_tool::usageError("stats");
 
-    const int init = OvfcLoadConfig(findConfig(config).c_str());
+    const int init = OvfcLoadConfig(ovfc_tool::findConfig(config).c_str());
     if (init != 0) {
         std::fprintf(stderr, "ovfc stats: cannot initialise the face library with %s: %s\n",
                      config.c_str(), std::string(appstrings::faceErrorText(init)).c_str());
@@ -192,7 +180,8 @@ int runStats(const Args& given) {
 
 const ovfc_tool::Registration reg(
     {"stats",
-     "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] [--log FILE] "
+     "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] | [--user-list BASE] "
+     "[--log FILE] "
      "[--ignore-errors] [--trim-score N | --trim-number N] [--invalidate-cache] [--overwrite] "
      "[--json FILE] [--config FILE]",
      "match every sample image against every registered image; write the statistics log",

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/module.h"
+#include "platform/paths.h"
 
 namespace ovfc_tool {
 
@@ -13,7 +17,9 @@ std::vector<Command>& registry() {
 }
 }  // namespace
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands() {
+    return registry();
+}
 
 Registration::Registration(const Command& c) {
     auto& list = registry();
@@ -46,6 +52,19 @@ bool takeFlag(Args& args, const std::string& name) {
     if (it == args.end()) return false;
     args.erase(it);
     return true;
+}
+
+std::string findConfig(const std::string& given) {
+    if (platform::isReadableFile(given)) return given;
+    if (auto hit = platform::searchFile(platform::fileNamePart(given))) return *hit;
+    const std::string dir = platform::moduleDirectory(reinterpret_cast<const void*>(&findConfig));
+    const std::string beside = dir + platform::fileNamePart(given);
+    if (dir.empty() || !platform::isReadableFile(beside)) return given;
+    const char* path = std::getenv("PATH");
+    std::string extended = path && *path ? std::string(path) + ":" : std::string();
+    extended += dir.substr(0, dir.size() - 1);
+    setenv("PATH", extended.c_str(), 1);
+    return beside;
 }
 
 int usageError(const char* name) {

@@ -27,6 +27,20 @@ std::uint16_t boundedScore(std::int32_t score) {
     return static_cast<std::uint16_t>(score);
 }
 
+void useUserList(StatSettings& settings, const std::string& folder) {
+    const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+    settings.sourcePath = folder;
+    if (!separated) settings.sourcePath += '/';
+    settings.sourcePath += "*.TIF";
+    settings.destPath.clear();
+    settings.registeredFiles.reset();
+    // Moved in rather than assigned: g++ 12 reports a false overlap (-Wrestrict) for the
+    // assignment of these short literals.
+    settings.sampleMask = std::string("*");
+    settings.ownMask = std::string("#?");
+    settings.sameNameIsOwn = true;
+}
+
 StartResult StatRun::start(const StatSettings& settings) {
     const SplitPath source = splitPath(settings.sourcePath);
     const SplitPath dest =
@@ -67,8 +81,9 @@ StartResult StatRun::start(const StatSettings& settings) {
 }
 
 bool StatRun::own(int sample, int reg) const {
-    return MaskMatch(settings_.ownMask, registered_[static_cast<std::size_t>(reg)].name,
-                     samples_[static_cast<std::size_t>(sample)].name);
+    const std::string& name = registered_[static_cast<std::size_t>(reg)].name;
+    const std::string& other = samples_[static_cast<std::size_t>(sample)].name;
+    return (settings_.sameNameIsOwn && name == other) || MaskMatch(settings_.ownMask, name, other);
 }
 
 std::int64_t StatRun::matchedPairs() const {

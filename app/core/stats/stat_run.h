@@ -23,11 +23,19 @@ struct StatSettings {
     std::optional<std::vector<std::string>> registeredFiles;
     std::string sampleMask = "0000*";
     std::string ownMask = "0000^^*";
+    // A registered image of the sample's own name is its own whatever the mask says: the
+    // user list's mask "#?" would count each picture matched with itself as a stranger.
+    bool sameNameIsOwn = false;
     bool invalidateCache = true;
     bool ignoreErrors = false;
     bool trimByScore = false;
     int trimValue = 20;
 };
+
+// "Use user list": the pictures of the person base in `folder` are the samples and the
+// registered set; a registered picture is a sample's own when both belong to one person
+// (all but the last, the slot, character equal).
+void useUserList(StatSettings& settings, const std::string& folder);
 
 // Matrix values besides the scores 0..400.
 inline constexpr std::uint16_t kErrorScore = 401;

@@ -238,6 +238,31 @@ TEST_F(StatRunTest, CallTimesAndTheTimeLeft) {
     EXPECT_FALSE(run.finishedByUser());
 }
 
+TEST(StatRunUserList, PicturesOfOnePersonAreOwnsAndEachPictureWithItself) {
+    ScratchFolder base{"users", {"B174ED90.TIF", "B174ED91.TIF", "B174ED80.TIF", "Users.Dbf"}};
+    FakeClock clock;
+    FakeMatcher matcher{clock};
+    StatRun run{matcher, clock};
+    StatSettings settings;
+    settings.destPath = "elsewhere/*.TIF";
+    useUserList(settings, base.dir());
+    EXPECT_EQ(settings.sourcePath, base.dir() + "*.TIF");
+    EXPECT_EQ(settings.destPath, "");
+    EXPECT_EQ(settings.sampleMask, "*");
+    EXPECT_EQ(settings.ownMask, "#?");
+    ASSERT_EQ(run.start(settings), StartResult::Ok);
+    EXPECT_EQ(run.sampleCount(), 3);
+    EXPECT_EQ(run.registeredCount(), 3);
+    for (int guard = 0; !run.complete() && guard < 100; ++guard) run.step();
+    // Owns: each picture with itself (3) and the two pictures of B174ED9 with each other (2).
+    EXPECT_EQ(run.histogram()[150].owns, 5u);
+    EXPECT_EQ(run.histogram()[150].strangers, 4u);
+
+    StatSettings bare;
+    useUserList(bare, "Base");
+    EXPECT_EQ(bare.sourcePath, "Base/*.TIF");
+}
+
 TEST(StatRunFormats, ProgressTexts) {
     EXPECT_EQ(formatTimeLeft(0), " 0:00:00");
     EXPECT_EQ(formatTimeLeft(3'723'999), " 1:02:03");
