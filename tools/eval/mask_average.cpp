@@ -67,19 +67,60 @@ void meanAndVariance(const std::vector<double>& v, double& mean, double& var) {
 
 }  // namespace
 
+double separation(const std::vector<double>& a, const std::vector<double>& b) {
+    if (a.empty() || b.empty()) return 0.0;
+    double ma, va, mb, vb;
+    meanAndVariance(a, ma, va);
+    meanAndVariance(b, mb, vb);
+    const double pooled = std::sqrt((va + vb) / 2);
+    if (pooled > 0) return (mb - ma) / pooled;
+    return mb > ma ? 1e6 : (mb < ma ? -1e6 : 0.0);
+}
+
 EntryFit fitEntry(const std::vector<double>& own, const std::vector<double>& stranger) {
     EntryFit fit;
     if (own.empty() || stranger.empty()) return fit;
     fit.reference = static_cast<int>(std::max(1L, std::lround(*median(own))));
-    double mo, vo, ms, vs;
-    meanAndVariance(own, mo, vo);
-    meanAndVariance(stranger, ms, vs);
-    const double pooled = std::sqrt((vo + vs) / 2);
-    if (pooled > 0)
-        fit.separation = (ms - mo) / pooled;
-    else
-        fit.separation = ms > mo ? 1e6 : (ms < mo ? -1e6 : 0.0);
+    fit.separation = separation(own, stranger);
     return fit;
+}
+
+Selection selectEntries(const std::vector<std::vector<double>>& ownRows,
+                        const std::vector<std::vector<double>>& strangerRows,
+                        const std::vector<int>& references,
+                        const std::vector<std::size_t>& candidates) {
+    std::vector<bool> chosen(references.size(), false);
+    // Running sums of the chosen entries' relative deviations, per pair.
+    std::vector<double> ownSum(ownRows.size(), 0.0), strangerSum(strangerRows.size(), 0.0);
+    std::vector<double> a(ownRows.size()), b(strangerRows.size());
+    int count = 0;
+    double best = -1e300;
+    for (;;) {
+        std::size_t pick = references.size();
+        double pickSeparation = best;
+        for (const std::size_t k : candidates) {
+            if (chosen[k]) continue;
+            const double m = references[k];
+            for (std::size_t i = 0; i < ownRows.size(); ++i)
+                a[i] = (ownSum[i] + (ownRows[i][k] - m) / m) / (count + 1);
+            for (std::size_t i = 0; i < strangerRows.size(); ++i)
+                b[i] = (strangerSum[i] + (strangerRows[i][k] - m) / m) / (count + 1);
+            const double s = separation(a, b);
+            if (s > pickSeparation) {
+                pickSeparation = s;
+                pick = k;
+            }
+        }
+        if (pick == references.size()) break;
+        chosen[pick] = true;
+        best = pickSeparation;
+        ++count;
+        const double m = references[pick];
+        for (std::size_t i = 0; i < ownRows.size(); ++i) ownSum[i] += (ownRows[i][pick] - m) / m;
+        for (std::size_t i = 0; i < strangerRows.size(); ++i)
+            strangerSum[i] += (strangerRows[i][pick] - m) / m;
+    }
+    return {chosen, count > 0 ? best : 0.0};
 }
 
 }  // namespace ovfc_eval

@@ -40,4 +40,23 @@ struct EntryFit {
 // Nothing is fitted from an empty list: the reference stays 1 and the separation 0.
 EntryFit fitEntry(const std::vector<double>& own, const std::vector<double>& stranger);
 
+// Separation of two lists of scores: (mean of b - mean of a) / pooled deviation; 0 when
+// either is empty.
+double separation(const std::vector<double>& a, const std::vector<double>& b);
+
+// Entries whose joint score separates own from stranger pairs best. Rows are comparison
+// vectors (one value per entry); a pair's score is the mean over the chosen entries of
+// (value - reference) / reference, as the similarity score counts them. Starting from no
+// entry, the candidate that raises the separation of that score most is added while it
+// raises it (so one candidate is always taken). One flag per entry, and the separation
+// the chosen entries reach.
+struct Selection {
+    std::vector<bool> chosen;
+    double separation = 0.0;
+};
+Selection selectEntries(const std::vector<std::vector<double>>& ownRows,
+                        const std::vector<std::vector<double>>& strangerRows,
+                        const std::vector<int>& references,
+                        const std::vector<std::size_t>& candidates);
+
 }  // namespace ovfc_eval

@@ -14,9 +14,11 @@
 // descriptor by the ordinary automatic processing, and every other image is compared with
 // it: the pipeline runs in matching mode and the comparison vector is measured with all
 // nine filters. For each element and filter, "_min" is the median entry over the pairs of one
-// person, and "_on" switches on the entries whose separation (mean stranger entry minus mean
-// own entry over their pooled deviation) reaches --separation; the best entry of each core
-// element is switched on in any case. The section is printed, with the filter mask the
+// person. "_on" follows a greedy choice that maximises the separation (mean stranger minus
+// mean own score over their pooled deviation) of the score those entries make, the mean of
+// (entry - reference) / reference: once over the core elements together, which count in
+// every score, and once for each further element, which is switched on only when its
+// entries reach --separation. The section is printed, with the filter mask the
 // switched-on entries need.
 
 #include <algorithm>
@@ -93,8 +95,7 @@ bool trainPass(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
             continue;
         }
         ovfc::MaskSet set(pool);
-        if (set.read(descriptors[i].data(), descriptors[i].size(), ovfc::kKeepPixels) !=
-            ovfc::kOk)
+        if (set.read(descriptors[i].data(), descriptors[i].size(), ovfc::kKeepPixels) != ovfc::kOk)
             continue;
         ++used;
         for (std::size_t k = 0; k < set.count(); ++k) {
@@ -175,8 +176,8 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
         vectors[p].resize(n);
         for (std::size_t g = 0; g < n; ++g)
             if (g != p && !descriptors[g].empty())
-                vectors[p][g] = comparisonVector(state, images[p].pixels.data(),
-                                                 descriptors[g].data());
+                vectors[p][g] =
+                    comparisonVector(state, images[p].pixels.data(), descriptors[g].data());
     });
     const ovfc::ConfigStore& config = states[0]->config;
     const int elements = config.readInt("param", "Number_of_face_elements");
@@ -185,8 +186,8 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
         return 1;
     }
     const std::size_t entries = static_cast<std::size_t>(elements) * kAllFilters;
-    std::vector<std::vector<double>> own(entries), stranger(entries);
-    std::size_t ownPairs = 0, strangerPairs = 0, failed = 0;
+    std::vector<std::vector<double>> ownRows, strangerRows;
+    std::size_t failed = 0;
     for (std::size_t p = 0; p < n; ++p)
         for (std::size_t g = 0; g < n; ++g) {
             if (g == p) continue;
@@ -196,35 +197,55 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
                 continue;
             }
             const bool same = images[p].truth.person == images[g].truth.person;
-            (same ? ownPairs : strangerPairs)++;
-            for (std::size_t k = 0; k < entries; ++k) (same ? own : stranger)[k].push_back(v[k]);
+            (same ? ownRows : strangerRows).emplace_back(v.begin(), v.begin() + entries);
         }
-    if (ownPairs == 0 || strangerPairs == 0) {
+    if (ownRows.empty() || strangerRows.empty()) {
         std::fprintf(stderr, "ovfc train: --det needs compared pairs of one and of two persons\n");
         return 1;
     }
     std::vector<ovfc_eval::EntryFit> fits(entries);
-    std::vector<int> on(entries, 0);
+    std::vector<int> references(entries);
     for (std::size_t k = 0; k < entries; ++k) {
-        fits[k] = ovfc_eval::fitEntry(own[k], stranger[k]);
-        on[k] = fits[k].separation >= minSeparation;
+        std::vector<double> own, stranger;
+        for (const auto& r : ownRows) own.push_back(r[k]);
+        for (const auto& r : strangerRows) stranger.push_back(r[k]);
+        fits[k] = ovfc_eval::fitEntry(own, stranger);
+        references[k] = fits[k].reference;
     }
-    for (int e = 0; e < std::min(elements, kCoreElements); ++e) {
-        std::size_t best = static_cast<std::size_t>(e) * kAllFilters;
-        for (int f = 0; f < kAllFilters; ++f) {
-            const std::size_t k = static_cast<std::size_t>(e) * kAllFilters + f;
-            if (fits[k].separation > fits[best].separation) best = k;
-        }
-        on[best] = 1;
+    // The core group counts in every score: its entries are chosen together. A further
+    // element joins the subset search only when its own chosen entries separate enough.
+    std::vector<bool> on(entries, false);
+    const int core = std::min(elements, kCoreElements);
+    std::vector<std::size_t> candidates;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(core) * kAllFilters; ++k)
+        candidates.push_back(k);
+    const auto coreChoice = ovfc_eval::selectEntries(ownRows, strangerRows, references, candidates);
+    for (std::size_t k = 0; k < entries; ++k) on[k] = coreChoice.chosen[k];
+    std::vector<double> elementSeparation(static_cast<std::size_t>(elements), 0.0);
+    for (int e = core; e < elements; ++e) {
+        candidates.clear();
+        for (int f = 0; f < kAllFilters; ++f)
+            candidates.push_back(static_cast<std::size_t>(e) * kAllFilters + f);
+        const auto choice = ovfc_eval::selectEntries(ownRows, strangerRows, references, candidates);
+        elementSeparation[static_cast<std::size_t>(e)] = choice.separation;
+        if (choice.separation < minSeparation) continue;
+        for (const std::size_t k : candidates) on[k] = choice.chosen[k];
     }
     unsigned filterMask = 0;
     for (std::size_t k = 0; k < entries; ++k)
         if (on[k]) filterMask |= 1u << (k % kAllFilters);
+    const std::size_t ownPairs = ownRows.size(), strangerPairs = strangerRows.size();
 
-    std::printf("; %zu own and %zu stranger pairs (%zu comparisons failed); entries switched on\n"
-                "; at a separation of %.2f or more, the best of each core element always.\n"
-                "; [param] using_descriptors_mask = %u selects the filters they use.\n",
-                ownPairs, strangerPairs, failed, minSeparation, filterMask);
+    std::printf(
+        "; %zu own and %zu stranger pairs (%zu comparisons failed).\n"
+        "; Core entries chosen together: separation %.2f. Further elements switched on\n"
+        "; when their chosen entries separate by %.2f or more:",
+        ownPairs, strangerPairs, failed, coreChoice.separation, minSeparation);
+    for (int e = core; e < elements; ++e)
+        std::printf(" %s %.2f", ovfc::kElementNames[e],
+                    elementSeparation[static_cast<std::size_t>(e)]);
+    std::printf(".\n; [param] using_descriptors_mask = %u selects the filters they use.\n",
+                filterMask);
     std::printf("[det]\n");
     std::printf("add_parm_weight = %s\n", config.find("det", "add_parm_weight")
                                               ? config.find("det", "add_parm_weight")->c_str()
@@ -232,7 +253,7 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
     for (int e = 0; e < elements; ++e)
         for (int f = 0; f < kAllFilters; ++f) {
             const std::size_t k = static_cast<std::size_t>(e) * kAllFilters + f;
-            std::printf("%s%d_on = %d\n", ovfc::kElementNames[e], f + 1, on[k]);
+            std::printf("%s%d_on = %d\n", ovfc::kElementNames[e], f + 1, on[k] ? 1 : 0);
             std::printf("%s%d_min = %d   ; separation %.2f\n", ovfc::kElementNames[e], f + 1,
                         fits[k].reference, fits[k].separation);
         }
@@ -242,7 +263,7 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
 int run(const Args& in) {
     Args args = in;
     std::string dir, truth, out, config = programConfig(), persons, passesText = "2",
-                                 threadsText = "1", separationText = "1.0";
+                                 threadsText = "1", separationText = "1.5";
     if (!takeOption(args, "images", dir) || !takeOption(args, "truth", truth) ||
         !takeOption(args, "out-masks", out))
         return usageError("train");

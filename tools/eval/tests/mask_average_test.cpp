@@ -52,3 +52,31 @@ TEST(FitEntry, ReferenceIsTheOwnMedianAndSeparationIsSigned) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SelectEntries, TakesSeparatingEntriesAndLeavesNoiseOut) {
+    // Entry 0 separates (own 100, strangers 130), entry 1 is noise of the same size for both,
+    // entry 2 separates like entry 0 with independent scatter, so that together they do
+    // better than either; entry 3 separates but is not a candidate.
+    std::vector<std::vector<double>> own, stranger;
+    for (int i = 0; i < 25; ++i) {
+        const double e0 = (i % 5) * 5.0, e2 = (i / 5) * 5.0, noise = ((i * 7) % 11) * 10.0;
+        own.push_back({100 + e0, 100 + noise, 100 + e2, 100});
+        stranger.push_back({130 + e2, 100 + noise, 130 + e0, 200});
+    }
+    const std::vector<int> refs = {100, 100, 100, 100};
+    const auto both = ovfc_eval::selectEntries(own, stranger, refs, {0, 1, 2});
+    EXPECT_EQ(both.chosen, (std::vector<bool>{true, false, true, false}));
+    // Each alone: 30 over a deviation of sqrt(50); together the deviation halves in square.
+    EXPECT_NEAR(both.separation, 6.0, 1e-9);
+    // A lone candidate is taken even when it separates nothing; no candidate, no entry.
+    const auto noise = ovfc_eval::selectEntries(own, stranger, refs, {1});
+    EXPECT_EQ(noise.chosen, (std::vector<bool>{false, true, false, false}));
+    EXPECT_NEAR(noise.separation, 0.0, 1e-9);
+    const auto none = ovfc_eval::selectEntries(own, stranger, refs, {});
+    EXPECT_EQ(none.chosen, std::vector<bool>(4, false));
+    EXPECT_EQ(none.separation, 0.0);
+}
+
+}  // namespace
