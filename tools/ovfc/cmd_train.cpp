@@ -37,7 +37,7 @@
 #include "face_items.h"
 #include "face_set.h"
 #include "image_intake.h"
-#include "mask_average.h"
+#include "training.h"
 #include "pipeline.h"
 #include "status.h"
 

@@ -1,4 +1,4 @@
-#include "mask_average.h"
+#include "training.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #pragma once
-// Averaging of grey patches after grey normalisation: each patch counts with mean 0 and
-// deviation 1, so that lighting and contrast do not weight the average.
+// Training helpers: averaging of grey patches after grey normalisation (each patch counts
+// with mean 0 and deviation 1, so that lighting and contrast do not weight the average), and
+// the fit of the score's reference values and switched-on entries.
 
 #include <cstddef>
 #include <cstdint>
