@@ -1,0 +1,259 @@
+// ovfc eval: accuracy and speed of the face library on an annotated image set.
+//
+// Every image gets a descriptor (the processing call, timed); its eyes are compared with
+// the true eyes mapped into the frame. Each probe image is then compared with the
+// descriptor of every other image (the matching call, timed; probe by probe, so that the
+// library's cached probe search serves all but the first comparison): the best score's
+// person is the identification, the scores of pairs of one person and of two persons give
+// the equal error rate. A failed processing leaves the image out of the gallery; a failed
+// comparison counts as a rejection.
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "descriptor_blob.h"
+#include "face_calls.h"
+#include "face_items.h"
+#include "face_set.h"
+#include "metrics.h"
+#include "status.h"
+
+namespace ovfc_tool {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+constexpr double kRejected = -1e9;  // score of a comparison that failed
+
+struct Processed {
+    int status = ovfc::kConfigError;
+    std::vector<std::uint8_t> descriptor;
+    double eyeError = 0;  // valid with status 0
+    double ms = 0;
+};
+
+struct ProbeResult {
+    std::vector<double> scores;  // per gallery image, kRejected for itself and failures
+    std::vector<double> ms;
+};
+
+struct Figures {
+    int frames = 0, processed = 0;
+    std::optional<double> eyeErrMedian;
+    double within010 = 0, within025 = 0;
+    int probes = 0, correct = 0;
+    double rank1 = 0;
+    std::optional<ovfc_eval::ErrorRate> eer;
+    std::size_t own = 0, stranger = 0;
+    std::optional<double> processMs, matchMs;
+};
+
+void jsonNumber(std::FILE* f, const char* key, std::optional<double> v, bool last = false) {
+    if (v && std::isfinite(*v))
+        std::fprintf(f, "  \"%s\": %.6g%s\n", key, *v, last ? "" : ",");
+    else
+        std::fprintf(f, "  \"%s\": null%s\n", key, last ? "" : ",");
+}
+
+bool writeJson(const std::string& path, const Figures& r) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    std::fprintf(f, "{\n");
+    jsonNumber(f, "frames", r.frames);
+    jsonNumber(f, "processed", r.processed);
+    jsonNumber(f, "eye_err_median", r.eyeErrMedian);
+    jsonNumber(f, "eyes_within_010", r.within010);
+    jsonNumber(f, "eyes_within_025", r.within025);
+    jsonNumber(f, "rank1", r.rank1);
+    jsonNumber(f, "eer", r.eer ? std::optional<double>(r.eer->rate) : std::nullopt);
+    jsonNumber(f, "process_ms_median", r.processMs);
+    jsonNumber(f, "match_ms_median", r.matchMs, true);
+    std::fprintf(f, "}\n");
+    return std::fclose(f) == 0;
+}
+
+std::string text(std::optional<double> v, const char* format) {
+    if (!v) return "n/a";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, *v);
+    return buf;
+}
+
+int run(const Args& in) {
+    Args args = in;
+    std::string dir, truth, json, config = programConfig(), probesText, threadsText = "1", persons;
+    if (!takeOption(args, "images", dir) || !takeOption(args, "truth", truth))
+        return usageError("eval");
+    takeOption(args, "json", json);
+    takeOption(args, "config", config);
+    takeOption(args, "probes", probesText);
+    takeOption(args, "threads", threadsText);
+    takeOption(args, "persons", persons);
+    const bool list = takeFlag(args, "list");
+    if (!args.empty()) return usageError("eval");
+    int firstPerson = 0, lastPerson = -1;
+    if (!persons.empty() && !parsePersonRange(persons, firstPerson, lastPerson)) {
+        std::fprintf(stderr, "ovfc eval: --persons takes N or N-M\n");
+        return 2;
+    }
+    const int threads = std::atoi(threadsText.c_str());
+    if (threads < 1 || threads > 64) {
+        std::fprintf(stderr, "ovfc eval: --threads takes 1..64\n");
+        return 2;
+    }
+
+    std::vector<SetImage> images;
+    if (!loadFaceSet(dir, truth, firstPerson, lastPerson, images, "eval")) return 1;
+    auto states = loadStates(config, threads, "eval");
+    if (states.empty()) return 1;
+    const std::size_t n = images.size();
+    std::size_t probeCount = n;
+    if (!probesText.empty()) {
+        const long p = std::atol(probesText.c_str());
+        if (p < 1) {
+            std::fprintf(stderr, "ovfc eval: --probes takes a positive number\n");
+            return 2;
+        }
+        probeCount = std::min(n, static_cast<std::size_t>(p));
+    }
+
+    // Descriptors and eye positions.
+    std::vector<Processed> done(n);
+    forEachIndex(states, n, [&](ovfc::LibraryState& state, std::size_t i) {
+        Processed& d = done[i];
+        d.descriptor.assign(ovfc::kMaxBlobSize, 0);
+        std::int16_t size = 0;
+        const auto start = Clock::now();
+        try {
+            d.status =
+                ovfc::createDescriptor(state, images[i].pixels.data(), kFrameWidth, kFrameHeight,
+                                       nullptr, nullptr, d.descriptor.data(), &size);
+        } catch (const ovfc::XERRORINI&) {
+            d.status = ovfc::kConfigError;
+        }
+        d.ms = msSince(start);
+        if (d.status != ovfc::kOk) return;
+        FaceElementInfo eyes[2] = {};
+        std::uint16_t count = 2;
+        if (ovfc::faceInfo(state, d.descriptor.data(), eyes, ovfc::kEyeLeft, &count) != ovfc::kOk ||
+            count != 2) {
+            d.status = ovfc::kBadDescriptor;
+            return;
+        }
+        const SetImage& t = images[i];
+        d.eyeError =
+            ovfc_eval::eyeError(eyes[0].x, eyes[0].y, eyes[1].x, eyes[1].y, t.xl, t.yl, t.xr, t.yr);
+    });
+    const bool configBroken = done.front().status == ovfc::kConfigError;
+
+    // Probes spread evenly over the set; each against every other image's descriptor.
+    std::vector<std::size_t> probes(probeCount);
+    for (std::size_t k = 0; k < probeCount; ++k) probes[k] = k * n / probeCount;
+    std::vector<ProbeResult> results(probeCount);
+    forEachIndex(states, probeCount, [&](ovfc::LibraryState& state, std::size_t k) {
+        const std::size_t p = probes[k];
+        ProbeResult& r = results[k];
+        r.scores.assign(n, kRejected);
+        for (std::size_t g = 0; g < n; ++g) {
+            if (g == p || done[g].status != ovfc::kOk) continue;
+            std::int32_t score = 0;
+            int rc = ovfc::kConfigError;
+            const auto start = Clock::now();
+            try {
+                rc = ovfc::matchItems(state, done[g].descriptor.data(), images[p].pixels.data(),
+                                      &score, kFrameWidth, kFrameHeight);
+            } catch (const ovfc::XERRORINI&) {
+                rc = ovfc::kConfigError;
+            }
+            r.ms.push_back(msSince(start));
+            if (rc == ovfc::kOk) r.scores[g] = score;
+        }
+    });
+
+    Figures f;
+    f.frames = static_cast<int>(n);
+    std::vector<double> errors, processMs, matchMs, own, stranger;
+    int within010 = 0, within025 = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        processMs.push_back(done[i].ms);
+        if (done[i].status != ovfc::kOk) continue;
+        ++f.processed;
+        errors.push_back(done[i].eyeError);
+        within010 += done[i].eyeError <= 0.10;
+        within025 += done[i].eyeError <= 0.25;
+    }
+    f.eyeErrMedian = ovfc_eval::median(errors);
+    f.within010 = static_cast<double>(within010) / f.frames;
+    f.within025 = static_cast<double>(within025) / f.frames;
+    for (std::size_t k = 0; k < probeCount; ++k) {
+        const std::size_t p = probes[k];
+        std::vector<ovfc_eval::Candidate> candidates;
+        for (std::size_t g = 0; g < n; ++g) {
+            if (g == p || done[g].status != ovfc::kOk) continue;
+            const double s = results[k].scores[g];
+            (images[g].truth.person == images[p].truth.person ? own : stranger).push_back(s);
+            if (s != kRejected) candidates.push_back({images[g].truth.person, s});
+        }
+        const auto best = ovfc_eval::bestPerson(candidates);
+        f.correct += best && *best == images[p].truth.person;
+        matchMs.insert(matchMs.end(), results[k].ms.begin(), results[k].ms.end());
+    }
+    f.probes = static_cast<int>(probeCount);
+    f.rank1 = static_cast<double>(f.correct) / f.probes;
+    f.eer = ovfc_eval::equalErrorRate(own, stranger);
+    f.own = own.size();
+    f.stranger = stranger.size();
+    f.processMs = ovfc_eval::median(processMs);
+    f.matchMs = ovfc_eval::median(matchMs);
+
+    if (list) {
+        for (std::size_t i = 0; i < n; ++i) {
+            std::printf("%-16s %-4s %-22s", images[i].truth.name.c_str(),
+                        images[i].truth.person.c_str(), faceStatusText(done[i].status).c_str());
+            if (done[i].status == ovfc::kOk) std::printf(" eye error %.3f", done[i].eyeError);
+            std::printf("\n");
+        }
+    }
+    std::printf("frames            : %d\n", f.frames);
+    std::printf("processed         : %d\n", f.processed);
+    std::printf("eye error median  : %s of the eye distance\n",
+                text(f.eyeErrMedian, "%.4f").c_str());
+    std::printf("eyes within 0.10  : %.4f\n", f.within010);
+    std::printf("eyes within 0.25  : %.4f\n", f.within025);
+    std::printf("rank-1            : %.4f (%d of %d probes)\n", f.rank1, f.correct, f.probes);
+    if (f.eer)
+        std::printf("equal error rate  : %.4f at score %.0f (%zu own, %zu stranger pairs)\n",
+                    f.eer->rate, f.eer->threshold, f.own, f.stranger);
+    else
+        std::printf("equal error rate  : n/a (%zu own, %zu stranger pairs)\n", f.own, f.stranger);
+    std::printf("process ms median : %s\n", text(f.processMs, "%.2f").c_str());
+    std::printf("match ms median   : %s\n", text(f.matchMs, "%.2f").c_str());
+    if (!json.empty() && !writeJson(json, f)) {
+        std::fprintf(stderr, "ovfc eval: cannot write %s\n", json.c_str());
+        return 1;
+    }
+    if (configBroken) {
+        std::fprintf(stderr, "ovfc eval: the configuration lacks a key the library reads\n");
+        return 1;
+    }
+    return 0;
+}
+
+const Registration reg(
+    {"eval",
+     "--images DIR --truth FILE [--json FILE] [--config FILE] [--probes N] [--persons A-B] "
+     "[--threads N] [--list]",
+     "accuracy and speed of the face library on an annotated image set", &run});
+
+}  // namespace
+}  // namespace ovfc_tool
