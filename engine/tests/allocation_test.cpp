@@ -1,60 +1,16 @@
 // Heap use of the processing and comparison calls: once the first calls have grown the block
-// pool and the probe cache, further calls allocate nothing. Every operator new of this
-// program is counted.
+// pool and the probe cache, further calls allocate nothing.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "counting_new.h"
 #include "descriptor_blob.h"
 #include "face_calls.h"
 #include "facegen.h"
 #include "library_state.h"
 #include "load_config.h"
 #include "status.h"
-
-namespace {
-std::atomic<long> allocations{0};
-void* counted(std::size_t n) {
-    ++allocations;
-    return std::malloc(n ? n : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace ovfc {
 namespace {
@@ -81,10 +37,10 @@ TEST(Allocation, NoHeapAfterTheFirstCalls) {
                           kOk);
     };
     run();
-    const long before = allocations.load();
+    const long before = ovfc_test::allocationCount();
     ASSERT_GT(before, 0) << "the first calls grow the pool: the counter must see them";
     run();
-    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(ovfc_test::allocationCount() - before, 0);
 }
 
 }  // namespace

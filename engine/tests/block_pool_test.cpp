@@ -2,53 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-// Every heap allocation of this test program goes through these, so a test can count them.
-namespace {
-std::atomic<long> gAllocations{0};
-
-void* counted(std::size_t n) {
-    ++gAllocations;
-    return std::malloc(n == 0 ? 1 : n);
-}
-}  // namespace
-
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+#include "counting_new.h"
 
 namespace {
 
@@ -143,17 +99,17 @@ TEST(BlockPool, RepeatedRequestsOfTheSameSizesAllocateNothing) {
         }
     };
     round();
-    const long before = gAllocations.load();
+    const long before = ovfc_test::allocationCount();
     round();  // held.reserve allocates once per round
-    const long perRound = gAllocations.load() - before;
+    const long perRound = ovfc_test::allocationCount() - before;
     EXPECT_EQ(perRound, 1) << "only the test's own vector allocates";
-    const long start = gAllocations.load();
+    const long start = ovfc_test::allocationCount();
     for (int i = 0; i < 50; ++i) {
         PoolBlock img = pool.take(65280);
         PoolBlock vec = pool.take(288);
         ASSERT_TRUE(img && vec);
     }
-    EXPECT_EQ(gAllocations.load() - start, 0);
+    EXPECT_EQ(ovfc_test::allocationCount() - start, 0);
     EXPECT_EQ(pool.slotsUsed(), 7);
 }
 

@@ -27,23 +27,17 @@ int FindEyeCandidates(FaceContext& ctx, Scratch& scratch, int id, EyePosition* o
         if (const int rc = BuildEyeEdgeMap(ctx, scratch, view, mw, mh, allowed.get()); rc != kOk)
             return rc;
     }
-    CandidateOptions o;
-    o.thresholdFactor = c.readReal("param", "eye_search_tr");
-    o.thresholdCap = 296;
-    o.varianceTr = c.readReal("param", "variance_tr");
-    constexpr int kCapacity = 80;
-    Candidate found[kCapacity];
+    Candidate found[kEyeMinima];
     int n = 0;
-    MatchResult globalMin;
-    const int rc =
-        FindCandidates(scratch, view, MaskValues{mask->normalised(), mw, mh},
-                       useMap ? allowed.get() : nullptr, o, kCapacity, found, n, globalMin);
-    if (rc == kNoMemory) return kNoMemory;
-    if (rc != kOk || n <= 0) return kNoEyeFound;
+    if (const int rc = FindEyeMinima(ctx, scratch, view, MaskValues{mask->normalised(), mw, mh},
+                                     useMap ? allowed.get() : nullptr,
+                                     c.readReal("param", "eye_search_tr"), found, n);
+        rc != kOk)
+        return rc;
 
     const int wanted = std::clamp(c.readInt("param", "eye_cand"), 0, 20);
     const int take = std::min(n, wanted);
-    bool used[kCapacity] = {};
+    bool used[kEyeMinima] = {};
     const RotatedGeometry& g = region.geometry();
     for (int k = 0; k < take; ++k) {
         int best = -1;

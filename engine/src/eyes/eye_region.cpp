@@ -1,6 +1,7 @@
 #include "eyes/eye_region.h"
 
 #include "config_store.h"
+#include "eyes/eye_search.h"
 #include "filters/position_maps.h"
 #include "geometry/face_geometry.h"
 #include "library_state.h"
@@ -39,6 +40,19 @@ int BuildEyeEdgeMap(FaceContext& ctx, Scratch& scratch, ImageView region, int mw
     p.greyLow = ctx.image.greyLow;
     p.greyHigh = ctx.image.greyHigh;
     return EyeEdgeMap(scratch, region, mw / 2, mh / 2, p, map);
+}
+
+int FindEyeMinima(FaceContext& ctx, Scratch& scratch, ImageView region, MaskValues mask,
+                  const std::uint8_t* allowed, double thresholdFactor, Candidate* out, int& count) {
+    CandidateOptions o;
+    o.thresholdFactor = thresholdFactor;
+    o.thresholdCap = 296;
+    o.varianceTr = ctx.config.readReal("param", "variance_tr");
+    MatchResult globalMin;
+    const int rc =
+        FindCandidates(scratch, region, mask, allowed, o, kEyeMinima, out, count, globalMin);
+    if (rc == kNoMemory) return kNoMemory;
+    return (rc != kOk || count <= 0) ? kNoEyeFound : kOk;
 }
 
 const Mask* DefaultEyeMask(const FaceContext& ctx, int id) {

@@ -40,18 +40,12 @@ int refineOne(FaceContext& ctx, Scratch& scratch, const Mask& mask, const Elemen
                 rc != kOk)
                 return rc;
         }
-        CandidateOptions o;
-        o.thresholdFactor = 30000;
-        o.thresholdCap = 296;
-        o.varianceTr = c.readReal("param", "variance_tr");
-        constexpr int kCapacity = 80;
-        Candidate found[kCapacity];
+        Candidate found[kEyeMinima];
         int n = 0;
-        MatchResult globalMin;
-        const int rc = FindCandidates(scratch, view, values, edgeCond ? allowed.get() : nullptr, o,
-                                      kCapacity, found, n, globalMin);
-        if (rc == kNoMemory) return kNoMemory;
-        if (rc != kOk || n <= 0) return kNoEyeFound;
+        if (const int rc = FindEyeMinima(ctx, scratch, view, values,
+                                         edgeCond ? allowed.get() : nullptr, 30000, found, n);
+            rc != kOk)
+            return rc;
         int k = 0;
         for (int i = 1; i < n; ++i)
             if (found[i].value < found[k].value) k = i;

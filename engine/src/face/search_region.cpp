@@ -7,10 +7,7 @@
 
 namespace ovfc {
 
-namespace {
-
-// Moves [lo, hi] inside [0, limit].
-void keepInside(double& lo, double& hi, double limit) {
+void MoveInside(double& lo, double& hi, double limit) {
     if (lo < 0) {
         hi -= lo;
         lo = 0;
@@ -21,8 +18,6 @@ void keepInside(double& lo, double& hi, double limit) {
         if (lo < 0) lo = 0;
     }
 }
-
-}  // namespace
 
 int SearchRegion(int imageW, int imageH, SearchWindow w, double r, int yShift, int maskW, int maskH,
                  int minW, int minH, RegionGeometry& out) {
@@ -35,8 +30,8 @@ int SearchRegion(int imageW, int imageH, SearchWindow w, double r, int yShift, i
     const double hy = t * std::max(minH, uh) / 2;
     double left = cx - hx, right = cx + hx;
     double top = cy - hy + t * yShift, bottom = cy + hy + t * yShift;
-    keepInside(left, right, imageW - 1);
-    keepInside(top, bottom, imageH - 1);
+    MoveInside(left, right, imageW - 1);
+    MoveInside(top, bottom, imageH - 1);
     out.originX = left + t / 2;
     out.originY = top + t / 2;
     out.scale = r;

@@ -17,6 +17,10 @@ struct RegionGeometry {
     int width = 0, height = 0;        // resampled pixels
 };
 
+// Moves [lo, hi] inside [0, limit]: off the low edge first, then back from the high edge,
+// never starting below 0.
+void MoveInside(double& lo, double& hi, double limit);
+
 // Region around `window` at scale r, moved down by yShift mask pixels, at least minW x minH
 // resampled pixels, shifted to lie inside an imageW x imageH image. 0, or 26 when the region
 // cannot hold a maskW x maskH mask.

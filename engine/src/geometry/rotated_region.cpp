@@ -3,28 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "face/search_region.h"
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
 
 namespace ovfc {
-
-namespace {
-
-// Moves [lo, hi] inside [0, limit]: first off the low edge, then back from the high edge,
-// never starting below 0.
-void moveInside(double& lo, double& hi, double limit) {
-    if (lo < 0) {
-        hi -= lo;
-        lo = 0;
-    }
-    if (hi > limit) {
-        lo -= hi - limit;
-        hi = limit;
-        if (lo < 0) lo = 0;
-    }
-}
-
-}  // namespace
 
 int RotatedRegion(int imageW, int imageH, double slope, const RegionRequest& q,
                   RotatedGeometry& out) {
@@ -43,8 +26,8 @@ int RotatedRegion(int imageW, int imageH, double slope, const RegionRequest& q,
     double left = cx0 - bw / 2, right = cx0 + bw / 2;
     double top = cy0 - bh / 2 + q.yShift / E, bottom = cy0 + bh / 2 + q.yShift / E;
     if (q.mode == BorderMode::Shift) {
-        moveInside(left, right, imageW - 1);
-        moveInside(top, bottom, imageH - 1);
+        MoveInside(left, right, imageW - 1);
+        MoveInside(top, bottom, imageH - 1);
     } else {
         left = std::max(left, 0.0);
         right = std::min(right, imageW - 1.0);

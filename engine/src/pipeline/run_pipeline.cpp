@@ -28,6 +28,18 @@ bool matching(const FaceContext& ctx) {
     return ctx.mode == Mode::Matching;
 }
 
+// Puts the eyes at the given centres and derives the face and element windows from them.
+void placeEyes(FaceContext& ctx, std::int32_t xl, std::int32_t yl, std::int32_t xr,
+               std::int32_t yr) {
+    ctx.elements[kEyeLeft].xC = xl;
+    ctx.elements[kEyeLeft].yC = yl;
+    ctx.elements[kEyeRight].xC = xr;
+    ctx.elements[kEyeRight].yC = yr;
+    CentreEyeWindows(ctx, 2.0);
+    DeriveFaceSize(ctx);
+    SetElementWindows(ctx);
+}
+
 void fixNose(FaceContext& ctx) {
     ElementRecord& n = ctx.elements[kNose];
     n.xMin = n.xMax = n.xC;
@@ -71,13 +83,7 @@ int searchFaceAndEyes(FaceContext& ctx, std::int32_t minUnit) {
     if (best < 0) return firstError != kOk ? firstError : kNoFace;
     if (bestScore < c.readInt("param", "FirstTR")) return kNoFace;
     const EyePair& p = pairs.pairs[best];
-    ctx.elements[kEyeLeft].xC = p.xl;
-    ctx.elements[kEyeLeft].yC = p.yl;
-    ctx.elements[kEyeRight].xC = p.xr;
-    ctx.elements[kEyeRight].yC = p.yr;
-    CentreEyeWindows(ctx, 2.0);
-    DeriveFaceSize(ctx);
-    SetElementWindows(ctx);
+    placeEyes(ctx, p.xl, p.yl, p.xr, p.yr);
     return kOk;
 }
 
@@ -112,15 +118,7 @@ int refineWithPerson(FaceContext& ctx, int steps, std::int32_t minUnit) {
     DeriveFaceSize(ctx);
     SetElementWindows(ctx);
     if (const int rc = scoreAtEyes(ctx, vector, s1); rc != kOk) return rc;
-    if (s1 < s0) {
-        ctx.elements[kEyeLeft].xC = l0.xC;
-        ctx.elements[kEyeLeft].yC = l0.yC;
-        ctx.elements[kEyeRight].xC = r0.xC;
-        ctx.elements[kEyeRight].yC = r0.yC;
-        CentreEyeWindows(ctx, 2.0);
-        DeriveFaceSize(ctx);
-        SetElementWindows(ctx);
-    }
+    if (s1 < s0) placeEyes(ctx, l0.xC, l0.yC, r0.xC, r0.yC);
     return kOk;
 }
 
