@@ -76,10 +76,11 @@ int runStats(const Args& given) {
     settings.invalidateCache = false;
     std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini", trimScore, trimNumber;
     std::string userList;
-    const bool paths = ovfc_tool::takeOption(args, "source", settings.sourcePath) |
-                       ovfc_tool::takeOption(args, "dest", settings.destPath) |
-                       ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask) |
-                       ovfc_tool::takeOption(args, "own-mask", settings.ownMask);
+    // Every option is taken out, whichever of them are given.
+    bool paths = ovfc_tool::takeOption(args, "source", settings.sourcePath);
+    paths = ovfc_tool::takeOption(args, "dest", settings.destPath) || paths;
+    paths = ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask) || paths;
+    paths = ovfc_tool::takeOption(args, "own-mask", settings.ownMask) || paths;
     if (ovfc_tool::takeOption(args, "user-list", userList)) {
         if (paths || userList.empty()) return ovfc_tool::usageError("stats");
         stats::useUserList(settings, userList);

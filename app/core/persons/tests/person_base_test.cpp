@@ -107,14 +107,14 @@ TEST_F(BaseTest, FaceCountFieldWithOneAndTwoDigits) {
 }
 
 TEST_F(BaseTest, NewPersonsInOneSecondGetDistinctIdsAndPictures) {
-    const std::uint32_t t = 0x6A000000u;
-    base.setClock([t] { return static_cast<std::time_t>(t); });
+    static constexpr std::uint32_t t = 0x6A000000u;
+    base.setClock([] { return static_cast<std::time_t>(t); });
     PersonRecord a = enrol("First", 1, 1);
     PersonRecord b = enrol("Second", 1, 2);
     EXPECT_EQ(a.id, t);
     EXPECT_EQ(b.id, t + 1);
     // A time whose lower 28 bits are already a person's would give the same picture names.
-    base.setClock([t] { return static_cast<std::time_t>(t + 0x10000000u); });
+    base.setClock([] { return static_cast<std::time_t>(t + 0x10000000u); });
     PersonRecord c = enrol("Third", 1, 3);
     EXPECT_EQ(c.id, t + 0x10000000u + 2);
     std::set<std::string> names;
