@@ -1,0 +1,48 @@
+// Runs the processing and the comparison on arbitrary images: the first two bytes choose the
+// size (8..135 x 8..135), the rest are the pixels (repeated when short). The development
+// configuration is used; some parameters are varied from further header bits.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "descriptor_blob.h"
+#include "face_calls.h"
+#include "library_state.h"
+#include "load_config.h"
+#include "status.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static ovfc::LibraryState state;
+    static bool loaded = ovfc::loadConfiguration(state, OVFC_SOURCE_DIR "/config/ovfc.ini") == 0;
+    if (!loaded || size < 4) return 0;
+    const int w = 8 + (data[0] & 0x7F), h = 8 + (data[1] & 0x7F);
+    state.config.set("param", "gamma", (data[2] & 1) ? "1" : "0");
+    state.config.set("param", "r_manual", (data[2] & 2) ? "2" : "0");
+    state.config.set("param", "base2_eye_step", (data[2] & 4) ? "1" : "0");
+    state.config.set("param", "eye_cond_tmp", (data[2] & 8) ? "1" : "0");
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(w) * h);
+    const std::size_t n = size - 3;
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = data[3 + i % n];
+
+    ovfc::ProcessOptions options;
+    options.haveEyes = true;  // used by the manual mode
+    options.xl = data[3] % w;
+    options.yl = data[3 + 1 % n] % h;
+    options.xr = data[3 + 2 % n] % w;
+    options.yr = data[3 + 3 % n] % h;
+    const int held = state.pool.blocksInUse();
+    std::vector<std::uint8_t> desc(ovfc::kMaxBlobSize, 0);
+    std::int16_t length = 0;
+    try {
+        const int rc = ovfc::createDescriptor(state, image.data(), w, h, nullptr, nullptr,
+                                              desc.data(), &length, &options);
+        if (rc == ovfc::kOk) {
+            std::int32_t score = 0;
+            (void)ovfc::matchItems(state, image.data(), desc.data(), &score, w, h);
+        }
+    } catch (const ovfc::XERRORINI&) {
+        // a configuration value the varied parameters made unusable
+    }
+    if (state.pool.blocksInUse() != held) __builtin_trap();  // every work buffer went back
+    return 0;
+}
