@@ -101,6 +101,14 @@ TEST_F(Pipeline, MatchingSearchesTheElementsWithThePersonsMasks) {
     ASSERT_EQ(matchItems(lib.state, frame.pixels.data(), d.blob.data(), &self, W, H), kOk);
     EXPECT_GT(self, own) << "the enrolment image fits its own masks best";
 
+    // The eye refinement with the person's eye masks keeps or improves the enrolment image's
+    // own fit.
+    lib.set("param", "base2_eye_step", "2");
+    std::int32_t refined = 0;
+    ASSERT_EQ(matchItems(lib.state, frame.pixels.data(), d.blob.data(), &refined, W, H), kOk);
+    EXPECT_GE(refined, self - 2);
+    lib.set("param", "base2_eye_step", "0");
+
     // A descriptor without a mouth mask: matching needs it, creation does not.
     MaskSet set(lib.state.pool);
     ASSERT_EQ(set.read(d.blob.data(), kMaxBlobSize, kKeepPixels), kOk);
