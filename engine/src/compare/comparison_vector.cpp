@@ -83,19 +83,19 @@ int ComputeElementEntries(FaceContext& ctx, Scratch& scratch, int id, const Mask
 
     const ElementRecord& e = ctx.elements[id];
     const int mw = static_cast<int>(mask->width), mh = static_cast<int>(mask->height);
-    RegionRequest q;
-    q.xMin = q.xMax = e.xC;
-    q.yMin = q.yMax = e.yC;
-    q.scale = u / ctx.unit.unit;
-    q.yShift = f;
-    q.maskW = mw;
-    q.maskH = mh;
-    q.minW = mw + margin;
-    q.minH = mh + margin;
-    q.mode = BorderMode::Shift;
-    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
+    const RegionRequest q{.xMin = e.xC,
+                          .xMax = e.xC,
+                          .yMin = e.yC,
+                          .yMax = e.yC,
+                          .scale = u / ctx.unit.unit,
+                          .yShift = f,
+                          .maskW = mw,
+                          .maskH = mh,
+                          .minW = mw + margin,
+                          .minH = mh + margin,
+                          .mode = BorderMode::Shift};
     RotatedBuffer region(scratch);
-    if (const int rc = region.build(image, EyeLineSlope(ctx), q); rc != kOk) return rc;
+    if (const int rc = BuildEyeLineRegion(ctx, q, region); rc != kOk) return rc;
 
     const MaskValues values{mask->normalised(), mw, mh};
     int j = 0;

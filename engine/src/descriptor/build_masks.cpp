@@ -22,18 +22,20 @@ int CutMask(FaceContext& ctx, const ElementRecord& record) {
     if (w <= 0 || h <= 0 || w > 255 || h > 255 || u <= 0) throw XERRORINI();
     if (ctx.unit.unit <= 0) return kGeometry;
 
-    RegionRequest q;
-    q.xMin = q.xMax = record.xC;
-    q.yMin = q.yMax = record.yC;
-    q.scale = static_cast<double>(u) / ctx.unit.unit;
-    q.yShift = f;
-    q.maskW = q.minW = w;
-    q.maskH = q.minH = h;
-    q.mode = BorderMode::Shift;
+    const RegionRequest q{.xMin = record.xC,
+                          .xMax = record.xC,
+                          .yMin = record.yC,
+                          .yMax = record.yC,
+                          .scale = static_cast<double>(u) / ctx.unit.unit,
+                          .yShift = static_cast<double>(f),
+                          .maskW = w,
+                          .maskH = h,
+                          .minW = w,
+                          .minH = h,
+                          .mode = BorderMode::Shift};
     PoolScratch scratch(ctx.pool);
     RotatedBuffer region(scratch);
-    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
-    if (const int rc = region.build(image, EyeLineSlope(ctx), q); rc != kOk) return rc;
+    if (const int rc = BuildEyeLineRegion(ctx, q, region); rc != kOk) return rc;
     const ImageView px = region.view();
     return ctx.masks.put(
         static_cast<std::uint8_t>(record.id), static_cast<std::uint32_t>(record.xC),

@@ -20,21 +20,19 @@ int SearchElementAt(FaceContext& ctx, Scratch& scratch, const Mask& mask, double
     hit = ElementHit{};
     if (mask.normalised() == nullptr) return kBadDescriptor;
     const int mw = static_cast<int>(mask.width), mh = static_cast<int>(mask.height);
-    RegionRequest q;
-    q.xMin = window.xMin;
-    q.xMax = window.xMax;
-    q.yMin = window.yMin;
-    q.yMax = window.yMax;
-    q.scale = scale;
-    q.yShift = yShift;
-    q.maskW = mw;
-    q.maskH = mh;
-    q.minW = mw + mx;
-    q.minH = mh + my;
-    q.mode = BorderMode::Shift;
-    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
+    const RegionRequest q{.xMin = window.xMin,
+                          .xMax = window.xMax,
+                          .yMin = window.yMin,
+                          .yMax = window.yMax,
+                          .scale = scale,
+                          .yShift = yShift,
+                          .maskW = mw,
+                          .maskH = mh,
+                          .minW = mw + mx,
+                          .minH = mh + my,
+                          .mode = BorderMode::Shift};
     RotatedBuffer region(scratch);
-    if (const int rc = region.build(image, EyeLineSlope(ctx), q); rc != kOk) return rc;
+    if (const int rc = BuildEyeLineRegion(ctx, q, region); rc != kOk) return rc;
 
     const double vt = ctx.config.readReal("param", "variance_tr");
     const int stepX = ctx.config.readInt("param", "conv_step_x");

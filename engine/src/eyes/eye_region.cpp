@@ -13,19 +13,19 @@ int BuildEyeRegion(FaceContext& ctx, const Mask& mask, const ElementRecord& eye,
                    RotatedBuffer& region) {
     if (ctx.unit.unit <= 0) return kGeometry;
     const ConfigStore& c = ctx.config;
-    RegionRequest q;
-    q.xMin = eye.xMin;
-    q.xMax = eye.xMax;
-    q.yMin = eye.yMin;
-    q.yMax = eye.yMax;
-    q.scale = c.readReal("mask", "eye_mask_unit") / ctx.unit.unit;
-    q.maskW = static_cast<int>(mask.width);
-    q.maskH = static_cast<int>(mask.height);
-    q.minW = q.maskW + c.readInt("param", "eye_xadd");
-    q.minH = q.maskH + c.readInt("param", "eye_yadd");
-    q.mode = BorderMode::Clip;
-    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
-    return region.build(image, EyeLineSlope(ctx), q);
+    const int mw = static_cast<int>(mask.width), mh = static_cast<int>(mask.height);
+    const RegionRequest q{.xMin = eye.xMin,
+                          .xMax = eye.xMax,
+                          .yMin = eye.yMin,
+                          .yMax = eye.yMax,
+                          .scale = c.readReal("mask", "eye_mask_unit") / ctx.unit.unit,
+                          .yShift = 0.0,
+                          .maskW = mw,
+                          .maskH = mh,
+                          .minW = mw + c.readInt("param", "eye_xadd"),
+                          .minH = mh + c.readInt("param", "eye_yadd"),
+                          .mode = BorderMode::Clip};
+    return BuildEyeLineRegion(ctx, q, region);
 }
 
 int BuildEyeEdgeMap(FaceContext& ctx, Scratch& scratch, ImageView region, int mw, int mh,

@@ -134,23 +134,22 @@ int FindIrises(FaceContext& ctx, Scratch& scratch) {
     const int xcmp = c.readInt("param", "iris_srch_xcmp");
     const int ycmp = c.readInt("param", "iris_srch_ycmp");
     const double s = c.readReal("param", "spec.eye_mask_tr");
-    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
     bool moved = false;
     for (int id = kEyeLeft; id <= kEyeRight; ++id) {
         ElementRecord& e = ctx.elements[id];
-        RegionRequest q;
-        q.xMin = e.xMin;
-        q.xMax = e.xMax;
-        q.yMin = e.yMin;
-        q.yMax = e.yMax;
-        q.scale = scale;
-        q.maskW = kBlockW;
-        q.maskH = kBlockH;
-        q.minW = kBlockW + 2 * xcmp;
-        q.minH = kBlockH + 2 * ycmp;
-        q.mode = BorderMode::Shift;
+        const RegionRequest q{.xMin = e.xMin,
+                              .xMax = e.xMax,
+                              .yMin = e.yMin,
+                              .yMax = e.yMax,
+                              .scale = scale,
+                              .yShift = 0.0,
+                              .maskW = kBlockW,
+                              .maskH = kBlockH,
+                              .minW = kBlockW + 2 * xcmp,
+                              .minH = kBlockH + 2 * ycmp,
+                              .mode = BorderMode::Shift};
         RotatedBuffer region(scratch);
-        const int rc = region.build(image, EyeLineSlope(ctx), q);
+        const int rc = BuildEyeLineRegion(ctx, q, region);
         if (rc == kNoMemory) return rc;
         if (rc != kOk) continue;
         int col = 0, row = 0;

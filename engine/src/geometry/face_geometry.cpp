@@ -183,6 +183,12 @@ void CopyFaceToFullFace(FaceContext& ctx) {
     e.yFixed = f.yFixed;
 }
 
+int BuildEyeLineRegion(const FaceContext& ctx, const RegionRequest& request,
+                       RotatedBuffer& region) {
+    const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
+    return region.build(image, EyeLineSlope(ctx), request);
+}
+
 double EyeLineSlope(const FaceContext& ctx) {
     const ElementRecord& l = ctx.elements[kEyeLeft];
     const ElementRecord& r = ctx.elements[kEyeRight];

@@ -4,6 +4,7 @@
 // on the records of one FaceContext; parameters come from its configuration.
 
 #include "face_context.h"
+#include "geometry/rotated_region.h"
 
 namespace ovfc {
 
@@ -25,6 +26,9 @@ void CentreFaceWindow(FaceContext& ctx, double k);
 void CentreEyeWindows(FaceContext& ctx, double k);
 // Element 0 ("fface") takes the face record's window, centre and fixed flags.
 void CopyFaceToFullFace(FaceContext& ctx);
+// The region of the context's image for `request`, aligned with the current eye line,
+// resampled into `region`. 0, 3 or 26.
+int BuildEyeLineRegion(const FaceContext& ctx, const RegionRequest& request, RotatedBuffer& region);
 // (eyer y - eyel y) / (eyer x - eyel x) of the current eye centres; 0 when the eyes share a
 // column (no eye line can be drawn).
 double EyeLineSlope(const FaceContext& ctx);
