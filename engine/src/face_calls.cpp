@@ -1,6 +1,5 @@
 #include "face_calls.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,8 +36,7 @@ void applyOptions(FaceContext& ctx, const ProcessOptions& o) {
         l.yC = swap ? o.yr : o.yl;
         r.xC = swap ? o.xl : o.xr;
         r.yC = swap ? o.yl : o.yr;
-        const double dx = double(r.xC) - l.xC, dy = double(r.yC) - l.yC;
-        ctx.unit.unit = static_cast<std::int32_t>(std::sqrt(dx * dx + dy * dy));
+        ctx.unit.unit = EyeDistance(ctx);
         ctx.face.xC = (l.xC + r.xC) / 2;
         ctx.face.yC = (l.yC + r.yC) / 2;
     }

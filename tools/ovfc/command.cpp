@@ -60,10 +60,6 @@ std::string findConfig(const std::string& given) {
     const std::string dir = platform::moduleDirectory(reinterpret_cast<const void*>(&findConfig));
     const std::string beside = dir + platform::fileNamePart(given);
     if (dir.empty() || !platform::isReadableFile(beside)) return given;
-    const char* path = std::getenv("PATH");
-    std::string extended = path && *path ? std::string(path) + ":" : std::string();
-    extended += dir.substr(0, dir.size() - 1);
-    setenv("PATH", extended.c_str(), 1);
     return beside;
 }
 

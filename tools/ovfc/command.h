@@ -29,8 +29,7 @@ bool takeOption(Args& args, const std::string& name, std::string& value);
 // Removes a "--name" switch from args; true when found.
 bool takeFlag(Args& args, const std::string& name);
 // The face library's configuration as given, else by its file name in the current directory
-// and along PATH, else beside this program. In the last case the program's folder joins
-// PATH so that the library finds the default-mask file there too.
+// and along PATH, else beside this program (the library finds the default masks beside it).
 std::string findConfig(const std::string& given);
 // Prints "usage: ovfc NAME USAGE" to stderr and returns 2.
 int usageError(const char* name);

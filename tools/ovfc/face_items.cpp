@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "command.h"
 #include "descriptor_blob.h"
 #include "image_status.h"
 #include "load_config.h"
@@ -15,7 +16,7 @@ namespace ovfc_tool {
 bool loadFaceLibrary(ovfc::LibraryState& state, const std::string& config, const char* command) {
     int rc = ovfc::kConfigError;
     try {
-        rc = ovfc::loadConfiguration(state, config.c_str());
+        rc = ovfc::loadConfiguration(state, findConfig(config).c_str());
     } catch (const ovfc::XERRORINI&) {
         rc = ovfc::kConfigError;
     }

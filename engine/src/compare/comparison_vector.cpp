@@ -4,6 +4,7 @@
 
 #include "config_keys.h"
 #include "config_store.h"
+#include "elements/element_search.h"
 #include "filters/derivative_match.h"
 #include "filters/filter_codes.h"
 #include "filters/match_map.h"
@@ -39,14 +40,7 @@ long long countedPixels(int bit, long long mw, long long mh) {
 int runFilter(FaceContext& ctx, Scratch& scratch, int bit, ImageView region, MaskValues mask,
               MatchResult& best) {
     const ConfigStore& c = ctx.config;
-    if (bit == 0) {
-        const double vt = c.readReal("param", "variance_tr");
-        const int stepX = c.readInt("param", "conv_step_x");
-        const int stepY = c.readInt("param", "conv_step_y");
-        return MatchStepped(scratch, region, mask, MeanMode::Estimated, vt * vt,
-                            FullScan(region.width, region.height, mask.width, mask.height),
-                            stepY > 1 ? stepY : 1, stepX > 1 ? stepX : 1, nullptr, best);
-    }
+    if (bit == 0) return MatchGreyTemplate(ctx, scratch, region, mask, nullptr, best);
     DerivativeMatchOptions o;
     o.absolute = bit >= 5;
     o.interpolate = c.readInt("param", "ConvI_inter") != 0;

@@ -15,6 +15,16 @@
 
 namespace ovfc {
 
+int MatchGreyTemplate(const FaceContext& ctx, Scratch& scratch, ImageView region, MaskValues mask,
+                      const std::uint8_t* allowed, MatchResult& best) {
+    const ConfigStore& c = ctx.config;
+    const double vt = c.readReal("param", "variance_tr");
+    return MatchStepped(scratch, region, mask, MeanMode::Estimated, vt * vt,
+                        FullScan(region.width, region.height, mask.width, mask.height),
+                        std::max(1, c.readInt("param", "conv_step_y")),
+                        std::max(1, c.readInt("param", "conv_step_x")), allowed, best);
+}
+
 int SearchElementAt(FaceContext& ctx, Scratch& scratch, const Mask& mask, double scale,
                     double yShift, int mx, int my, ElementWindow window, ElementHit& hit) {
     hit = ElementHit{};
@@ -34,16 +44,12 @@ int SearchElementAt(FaceContext& ctx, Scratch& scratch, const Mask& mask, double
     RotatedBuffer region(scratch);
     if (const int rc = BuildEyeLineRegion(ctx, q, region); rc != kOk) return rc;
 
-    const double vt = ctx.config.readReal("param", "variance_tr");
-    const int stepX = ctx.config.readInt("param", "conv_step_x");
-    const int stepY = ctx.config.readInt("param", "conv_step_y");
     const RotatedGeometry& g = region.geometry();
     MatchResult best;
-    const ScanWindow scan = FullScan(g.width, g.height, mw, mh);
-    const int rc = MatchStepped(scratch, region.view(), MaskValues{mask.normalised(), mw, mh},
-                                MeanMode::Estimated, vt * vt, scan, std::max(1, stepY),
-                                std::max(1, stepX), nullptr, best);
+    const int rc = MatchGreyTemplate(ctx, scratch, region.view(),
+                                     MaskValues{mask.normalised(), mw, mh}, nullptr, best);
     if (rc != kOk) return rc;
+    const ScanWindow scan = FullScan(g.width, g.height, mw, mh);
     // A region without contrast scores without a position (reported at the region's corner).
     const bool placed =
         best.x >= scan.j0 && best.x < scan.j1 && best.y >= scan.i0 && best.y < scan.i1;

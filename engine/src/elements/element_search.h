@@ -3,6 +3,7 @@
 // aligned with the eye line, and the window predicted from the face geometry.
 
 #include "face_context.h"
+#include "filters/match_map.h"
 #include "filters/scratch.h"
 
 namespace ovfc {
@@ -16,6 +17,12 @@ struct ElementHit {
 struct ElementWindow {
     std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
 };
+
+// The grey template search as the configuration sets it: every position of the region where
+// the mask fits, stepped by "conv_step_x" / "conv_step_y", windows with a variance above
+// "variance_tr"^2 times the region's; `allowed` (region-sized, may be null) restricts the best.
+int MatchGreyTemplate(const FaceContext& ctx, Scratch& scratch, ImageView region, MaskValues mask,
+                      const std::uint8_t* allowed, MatchResult& best);
 
 // Grey template search of `mask` (its normalised values) over `window` at `scale`, the mask
 // moved down by yShift mask pixels, the region at least mask + (mx, my) and moved inside the

@@ -55,14 +55,10 @@ int refineOne(FaceContext& ctx, Scratch& scratch, const Mask& mask, const Elemen
     } else {
         if (const int rc = BuildEyeEdgeMap(ctx, scratch, view, mw, mh, allowed.get()); rc != kOk)
             return rc;
-        const double vt = c.readReal("param", "variance_tr");
         MatchResult r;
-        const int rc =
-            MatchStepped(scratch, view, values, MeanMode::Estimated, vt * vt,
-                         FullScan(view.width, view.height, mw, mh),
-                         std::max(1, c.readInt("param", "conv_step_y")),
-                         std::max(1, c.readInt("param", "conv_step_x")), allowed.get(), r);
-        if (rc != kOk) return rc;
+        if (const int rc = MatchGreyTemplate(ctx, scratch, view, values, allowed.get(), r);
+            rc != kOk)
+            return rc;
         if (r.score >= kRejected) return kNoEyeFound;
         bestX = r.x;
         bestY = r.y;
@@ -133,15 +129,7 @@ int RefineEyesWithPerson(FaceContext& ctx, double k) {
         e.yMax = e.yC + half;
         e.xFixed = e.yFixed = 1;
     }
-    const ElementRecord& l = ctx.elements[kEyeLeft];
-    const ElementRecord& r = ctx.elements[kEyeRight];
-    const double ex = double(r.xC) - l.xC, ey = double(r.yC) - l.yC;
-    ctx.unit.unit = static_cast<std::int32_t>(std::sqrt(ex * ex + ey * ey));
-    ctx.unit.unitMin = static_cast<std::int32_t>(0.9 * ctx.unit.unit);
-    ctx.unit.unitMax = static_cast<std::int32_t>(1.1 * ctx.unit.unit);
-    ctx.face.yC = (l.yC + r.yC) / 2;
-    ctx.face.yMin = ctx.face.yC - 1;
-    ctx.face.yMax = ctx.face.yC + 1;
+    UnitFromEyes(ctx);
     return kOk;
 }
 

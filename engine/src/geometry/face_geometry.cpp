@@ -112,12 +112,22 @@ void CentreEyeWindows(FaceContext& ctx, double k) {
         e->yMax = e->yC + b;
         e->xFixed = e->yFixed = 1;
     }
+    UnitFromEyes(ctx);
+}
+
+std::int32_t EyeDistance(const FaceContext& ctx) {
+    const ElementRecord& l = ctx.elements[kEyeLeft];
+    const ElementRecord& r = ctx.elements[kEyeRight];
     const double dx = double(r.xC) - l.xC, dy = double(r.yC) - l.yC;
+    return trunc32(std::sqrt(dx * dx + dy * dy));
+}
+
+void UnitFromEyes(FaceContext& ctx) {
     UnitRecord& u = ctx.unit;
-    u.unit = trunc32(std::sqrt(dx * dx + dy * dy));
+    u.unit = EyeDistance(ctx);
     u.unitMin = trunc32(u.unit * 0.9);
     u.unitMax = trunc32(u.unit * 1.1);
-    ctx.face.yC = (l.yC + r.yC) / 2;
+    ctx.face.yC = (ctx.elements[kEyeLeft].yC + ctx.elements[kEyeRight].yC) / 2;
     ctx.face.yMin = ctx.face.yC - 1;
     ctx.face.yMax = ctx.face.yC + 1;
 }

@@ -24,6 +24,11 @@ void CentreFaceWindow(FaceContext& ctx, double k);
 // Eye windows of half size rounded(k x unit / "eye_mask_unit") around the eye centres; the
 // unit becomes the eye distance and the face y the eyes' mean.
 void CentreEyeWindows(FaceContext& ctx, double k);
+// trunc(distance between the eye centres).
+std::int32_t EyeDistance(const FaceContext& ctx);
+// The unit becomes the eye distance (range 0.9 .. 1.1 of it), the face y the eyes' mean with a
+// window of one pixel either side.
+void UnitFromEyes(FaceContext& ctx);
 // Element 0 ("fface") takes the face record's window, centre and fixed flags.
 void CopyFaceToFullFace(FaceContext& ctx);
 // The region of the context's image for `request`, aligned with the current eye line,
