@@ -18,12 +18,12 @@ namespace {
 
 void BM_FindFaces(benchmark::State& bench) {
     ovfc::LibraryState state;
-    const std::string dir = std::string(OVFC_SOURCE_DIR) + "/config/";
+    const std::string dir = std::string(OVFC_SOURCE_DIR) + "/config/synthetic/";
     if (state.config.load(dir + "ovfc.ini") != ovfc::kOk) {
         bench.SkipWithError("no configuration");
         return;
     }
-    std::ifstream in(dir + "ovfcmask.dsc", std::ios::binary);
+    std::ifstream in(dir + "synthetic.dsc", std::ios::binary);
     const std::vector<std::uint8_t> blob((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
     if (state.defaultMasks.read(blob.data(), blob.size(), ovfc::kNormalise) != ovfc::kOk) {

@@ -26,9 +26,9 @@ namespace {
 struct DevLibrary {
     LibraryState state;
     DevLibrary() {
-        const std::string dir = std::string(OVFC_SOURCE_DIR) + "/config/";
+        const std::string dir = std::string(OVFC_SOURCE_DIR) + "/config/synthetic/";
         EXPECT_EQ(state.config.load(dir + "ovfc.ini"), kOk);
-        std::ifstream in(dir + "ovfcmask.dsc", std::ios::binary);
+        std::ifstream in(dir + "synthetic.dsc", std::ios::binary);
         const std::vector<std::uint8_t> blob((std::istreambuf_iterator<char>(in)),
                                              std::istreambuf_iterator<char>());
         EXPECT_EQ(state.defaultMasks.read(blob.data(), blob.size(), kNormalise), kOk);

@@ -39,6 +39,7 @@ struct Processed {
     int status = ovfc::kConfigError;
     std::vector<std::uint8_t> descriptor;
     double eyeError = 0;  // valid with status 0
+    int eyes[4] = {};     // found XL YL XR YR in frame pixels, valid with status 0
     double ms = 0;
 };
 
@@ -151,6 +152,10 @@ int run(const Args& in) {
             return;
         }
         const SetImage& t = images[i];
+        d.eyes[0] = eyes[0].x;
+        d.eyes[1] = eyes[0].y;
+        d.eyes[2] = eyes[1].x;
+        d.eyes[3] = eyes[1].y;
         d.eyeError =
             ovfc_eval::eyeError(eyes[0].x, eyes[0].y, eyes[1].x, eyes[1].y, t.xl, t.yl, t.xr, t.yr);
     });
@@ -220,7 +225,12 @@ int run(const Args& in) {
         for (std::size_t i = 0; i < n; ++i) {
             std::printf("%-16s %-4s %-22s", images[i].truth.name.c_str(),
                         images[i].truth.person.c_str(), faceStatusText(done[i].status).c_str());
-            if (done[i].status == ovfc::kOk) std::printf(" eye error %.3f", done[i].eyeError);
+            if (done[i].status == ovfc::kOk) {
+                const int* e = done[i].eyes;
+                const SetImage& t = images[i];
+                std::printf(" eye error %.3f  found %d %d %d %d  true %.0f %.0f %.0f %.0f",
+                            done[i].eyeError, e[0], e[1], e[2], e[3], t.xl, t.yl, t.xr, t.yr);
+            }
             std::printf("\n");
         }
     }

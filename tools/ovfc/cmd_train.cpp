@@ -263,7 +263,7 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
 int run(const Args& in) {
     Args args = in;
     std::string dir, truth, out, config = programConfig(), persons, passesText = "2",
-                                 threadsText = "1", separationText = "1.5";
+                                 threadsText = "1", separationText = "1.5", seed;
     if (!takeOption(args, "images", dir) || !takeOption(args, "truth", truth) ||
         !takeOption(args, "out-masks", out))
         return usageError("train");
@@ -272,6 +272,7 @@ int run(const Args& in) {
     takeOption(args, "passes", passesText);
     takeOption(args, "threads", threadsText);
     takeOption(args, "separation", separationText);
+    takeOption(args, "seed-masks", seed);
     const bool det = takeFlag(args, "det");
     if (!args.empty()) return usageError("train");
     int firstPerson = 0, lastPerson = -1;
@@ -298,6 +299,18 @@ int run(const Args& in) {
         s->config.set("param", "mask_filt", "1.0");
     }
     std::vector<std::uint8_t> blob;
+    if (!seed.empty()) {
+        // The first pass searches the elements with these masks instead of the configuration's,
+        // so that the result does not depend on the file it replaces.
+        FaceItem item;
+        if (!readFaceItem(seed, item, "train")) return 1;
+        blob = std::move(item.bytes);
+        for (auto& s : states)
+            if (!item.descriptor || !useDefaultMasks(*s, blob)) {
+                std::fprintf(stderr, "ovfc train: %s is not a default-mask file\n", seed.c_str());
+                return 1;
+            }
+    }
     for (int pass = 1; pass <= passes; ++pass) {
         int used = 0;
         if (!trainPass(states, images, blob, used)) {
@@ -336,7 +349,7 @@ int run(const Args& in) {
 const Registration reg(
     {"train",
      "--images DIR --truth FILE --out-masks FILE [--config FILE] [--det] [--persons A-B] "
-     "[--passes N] [--separation S] [--threads N]",
+     "[--passes N] [--separation S] [--threads N] [--seed-masks FILE]",
      "train the default masks (and the det references) on annotated photographs", &run});
 
 }  // namespace

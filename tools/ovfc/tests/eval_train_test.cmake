@@ -105,11 +105,27 @@ if(NOT head STREQUAL "4f56464344455343030a")
   message(FATAL_ERROR "trained.dsc starts with ${head}")
 endif()
 file(MAKE_DIRECTORY ${WORK}/trained)
-file(COPY ${CONFIG} DESTINATION ${WORK}/trained)
+file(READ ${CONFIG} ini)
+string(REGEX REPLACE "DefaultMasks *= *[^ ;\n]+" "DefaultMasks = ovfcmask.dsc" ini "${ini}")
+file(WRITE ${WORK}/trained/ovfc.ini "${ini}")
 file(COPY_FILE ${WORK}/trained.dsc ${WORK}/trained/ovfcmask.dsc)
 run(0 "processed" eval --images ${set} --truth ${set}/truth.txt
     --config ${WORK}/trained/ovfc.ini --json ${WORK}/trained.json)
 json_at_least(${WORK}/trained.json processed 6)
+
+# Seeded from a given mask file, training gives the same bytes whatever the configuration's
+# own default masks are.
+run(0 "" train --images ${set} --truth ${set}/truth.txt --out-masks ${WORK}/seeded1.dsc
+    --config ${CONFIG} --seed-masks ${WORK}/trained.dsc)
+run(0 "" train --images ${set} --truth ${set}/truth.txt --out-masks ${WORK}/seeded2.dsc
+    --config ${WORK}/trained/ovfc.ini --seed-masks ${WORK}/trained.dsc --threads 2)
+file(SHA256 ${WORK}/seeded1.dsc seeded1)
+file(SHA256 ${WORK}/seeded2.dsc seeded2)
+if(NOT seeded1 STREQUAL seeded2)
+  message(FATAL_ERROR "training seeded with the same masks differs by configuration masks")
+endif()
+run(1 "is not a default-mask file" train --images ${set} --truth ${set}/truth.txt
+    --out-masks ${WORK}/x.dsc --config ${CONFIG} --seed-masks ${set}/00000101.TIF)
 
 run(0 "[det]" train --images ${set} --truth ${set}/truth.txt --out-masks ${WORK}/det.dsc
     --config ${CONFIG} --det --threads 2)

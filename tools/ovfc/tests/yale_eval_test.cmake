@@ -14,7 +14,7 @@ endif()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND ${OVFC} eval --images ${yale} --truth ${yale}/truth.txt
-                        --json ${WORK}/eval.json
+                        --json ${WORK}/eval.json --threads 2
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 message("${out}${err}")
