@@ -40,7 +40,8 @@ function(ovfc_test target)
   target_link_libraries(${target} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
                                           Threads::Threads)
   target_compile_definitions(${target} PRIVATE
-    OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OVFC_BIN_DIR="${OVFC_BIN_DIR}")
+    OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OVFC_BIN_DIR="${OVFC_BIN_DIR}"
+    OVFC_SYNTHETIC_CONFIG="${OVFC_SYNTHETIC_CONFIG}")
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OVFC_BIN_DIR}/tests)
   gtest_discover_tests(${target} WORKING_DIRECTORY ${OVFC_BIN_DIR}
                        PROPERTIES LABELS "${A_LABELS}" DISCOVERY_TIMEOUT 60)
@@ -78,6 +79,7 @@ function(ovfc_benchmark target)
   add_executable(${target} ${A_SOURCES})
   ovfc_defaults(${target})
   target_link_libraries(${target} PRIVATE ${A_LIBS} benchmark::benchmark)
-  target_compile_definitions(${target} PRIVATE OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${target} PRIVATE OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                                 OVFC_SYNTHETIC_CONFIG="${OVFC_SYNTHETIC_CONFIG}")
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OVFC_BIN_DIR}/bench)
 endfunction()

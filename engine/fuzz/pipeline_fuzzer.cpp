@@ -13,7 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ovfc::LibraryState state;
-    static bool loaded = ovfc::loadConfiguration(state, OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini") == 0;
+    static bool loaded = ovfc::loadConfiguration(state, OVFC_SYNTHETIC_CONFIG) == 0;
     if (!loaded || size < 4) return 0;
     const int w = 8 + (data[0] & 0x7F), h = 8 + (data[1] & 0x7F);
     state.config.set("param", "gamma", (data[2] & 1) ? "1" : "0");

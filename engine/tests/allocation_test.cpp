@@ -19,7 +19,7 @@ constexpr int W = facegen::kWidth, H = facegen::kHeight;
 
 TEST(Allocation, NoHeapAfterTheFirstCalls) {
     LibraryState state;
-    ASSERT_EQ(loadConfiguration(state, OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), kOk);
+    ASSERT_EQ(loadConfiguration(state, OVFC_SYNTHETIC_CONFIG), kOk);
     std::vector<facegen::Frame> frames;
     for (int p = 1; p <= 3; ++p) frames.push_back(facegen::generateFrame(1, p, 2));
     std::vector<std::vector<std::uint8_t>> descriptors(3, std::vector<std::uint8_t>(kMaxBlobSize));

@@ -209,7 +209,7 @@ TEST_F(Api, SaveConfigPaths) {
 }
 
 TEST_F(Api, ProcessingReportsWhatThePipelineFound) {
-    ASSERT_EQ(OvfcLoadConfig(OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), 0);
+    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), 0);
     std::vector<std::uint8_t> desc(OVFC_MAX_DESCRIPTOR_SIZE, 0xEE);
     std::int16_t size = -1;
     std::vector<std::uint8_t> frame(256 * 255);
@@ -251,7 +251,7 @@ TEST_F(Api, MissingParametersBecomeCode28) {
 TEST_F(Api, MatchClassifiesItsItems) {
     TempDir dir;
     ovfc_test::writeEngineConfig(dir);
-    ASSERT_EQ(OvfcLoadConfig(OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), 0);
+    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), 0);
     ASSERT_EQ(OvfcSetParam("param", "gamma", "0"), 0);  // flat frames pass the intake
     const auto person = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}, {2, 3, 3, 9, 5, 0, 0, 2}});
     std::vector<std::uint8_t> personBuf(OVFC_MAX_DESCRIPTOR_SIZE, 0);

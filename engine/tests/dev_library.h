@@ -17,9 +17,7 @@ namespace ovfc_test {
 
 struct DevLibrary {
     ovfc::LibraryState state;
-    DevLibrary() {
-        EXPECT_EQ(ovfc::loadConfiguration(state, OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), ovfc::kOk);
-    }
+    DevLibrary() { EXPECT_EQ(ovfc::loadConfiguration(state, OVFC_SYNTHETIC_CONFIG), ovfc::kOk); }
     void set(const char* section, const char* key, const char* value) {
         EXPECT_EQ(state.config.set(section, key, value), ovfc::kOk);
     }

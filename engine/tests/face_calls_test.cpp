@@ -20,7 +20,7 @@ using ovfc::LibraryState;
 class FaceCalls : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(ovfc::loadConfiguration(state, OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), 0);
+        ASSERT_EQ(ovfc::loadConfiguration(state, OVFC_SYNTHETIC_CONFIG), 0);
         auto& c = state.config;
         c.set("param", "Number_of_face_elements", "8");
         c.set("param", "using_descriptors_mask", "7");

@@ -47,7 +47,7 @@ Processed process(LibraryState& state, const facegen::Frame& f) {
 
 TEST(PipelineAccuracy, ProcessesLocatesAndIdentifiesGeneratedFaces) {
     LibraryState state;
-    ASSERT_EQ(loadConfiguration(state, OVFC_SOURCE_DIR "/config/synthetic/ovfc.ini"), kOk);
+    ASSERT_EQ(loadConfiguration(state, OVFC_SYNTHETIC_CONFIG), kOk);
     state.initialised = true;
 
     std::vector<facegen::Frame> frames;

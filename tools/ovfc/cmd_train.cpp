@@ -37,9 +37,9 @@
 #include "face_items.h"
 #include "face_set.h"
 #include "image_intake.h"
-#include "training.h"
 #include "pipeline.h"
 #include "status.h"
+#include "training.h"
 
 namespace ovfc_tool {
 namespace {
@@ -305,11 +305,13 @@ int run(const Args& in) {
         FaceItem item;
         if (!readFaceItem(seed, item, "train")) return 1;
         blob = std::move(item.bytes);
-        for (auto& s : states)
-            if (!item.descriptor || !useDefaultMasks(*s, blob)) {
-                std::fprintf(stderr, "ovfc train: %s is not a default-mask file\n", seed.c_str());
-                return 1;
-            }
+        const bool usable =
+            item.descriptor && std::all_of(states.begin(), states.end(),
+                                           [&](auto& s) { return useDefaultMasks(*s, blob); });
+        if (!usable) {
+            std::fprintf(stderr, "ovfc train: %s is not a default-mask file\n", seed.c_str());
+            return 1;
+        }
     }
     for (int pass = 1; pass <= passes; ++pass) {
         int used = 0;
