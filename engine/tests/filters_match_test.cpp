@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "filters/match_map.h"
@@ -47,6 +48,41 @@ TEST(MatchMap, MapAndMinimumEqualDirectSummationInBothModes) {
     EXPECT_EQ(best.score, 0);  // the patch itself
     EXPECT_EQ(best.x, 11);
     EXPECT_EQ(best.y, 9);
+}
+
+// Masks of 512 pixels and more score through a table of the normalised grey levels; the
+// scores must stay those of the division per pixel, also below the map's 255 ceiling.
+TEST(MatchMap, LargeMaskScoresEqualDirectSummation) {
+    HeapScratch scratch;
+    Image region(60, 52);
+    for (int y = 0; y < region.height; ++y)
+        for (int x = 0; x < region.width; ++x)
+            region.at(x, y) = static_cast<std::uint8_t>(
+                128 + 70 * std::sin(x / 9.0) * std::cos(y / 11.0) + ((x * 7 + y * 13) % 5));
+    const Image patch = test::Crop(region, 17, 14, 27, 23);  // 621 pixels, centre (30, 25)
+    const std::vector<double> v = test::Normalise(patch);
+    const MaskValues mask{v.data(), patch.width, patch.height};
+    const ScanWindow scan = FullScan(region.width, region.height, patch.width, patch.height);
+    for (MeanMode mode : {MeanMode::Estimated, MeanMode::Fixed}) {
+        std::vector<std::uint8_t> map(scan.width() * scan.height());
+        MatchResult best;
+        ASSERT_EQ(MatchMap(scratch, region.view(), mask, mode, 0.0, scan, map.data(), best),
+                  kFilterOk);
+        int below255 = 0;
+        double lowest = 30000;
+        for (int i = scan.i0; i < scan.i1; ++i)
+            for (int j = scan.j0; j < scan.j1; ++j) {
+                const double s =
+                    test::DirectScore(region, v, patch.width, patch.height, j, i, mode, 0.0);
+                below255 += s < 255;
+                lowest = std::min(lowest, s);
+                ASSERT_EQ(map[(i - scan.i0) * scan.width() + (j - scan.j0)],
+                          s > 255 ? 255 : static_cast<int>(s))
+                    << j << "," << i;
+            }
+        EXPECT_GT(below255, 3);  // the comparison covers exact scores, not only the ceiling
+        EXPECT_EQ(best.score, static_cast<int>(lowest));
+    }
 }
 
 TEST(MatchMap, ConstantWindowIsRejectedWhateverTheVarianceFactor) {

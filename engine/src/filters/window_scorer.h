@@ -21,7 +21,7 @@ class WindowScorer {
     // (B <= threshold; the threshold is h x global variance, 0 in fixed-mean mode). The sum
     // stops early, with a partial sum above `limit`, once it exceeds `limit`: its terms are
     // non-negative, so the full sum could only be larger.
-    double score(int j, int i, double threshold, double limit = kRejectedScore) const {
+    double score(int j, int i, double threshold, double limit = kRejectedScore) {
         const int x = j - bx_ - xa_, y = i - by_ - ya_;
         const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
         const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
@@ -44,14 +44,26 @@ class WindowScorer {
             region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
         const double* v = mask_.values;
         double total = 0.0;
+        if (n_ < kTableArea) {
+            for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
+                for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - (p[c] - a) / sd);
+                if (total > limit) return total;
+            }
+            return total;
+        }
+        // Large masks: the normalised value of each grey level once, the same division.
+        for (int k = 0; k < 256; ++k) level_[k] = (k - a) / sd;
         for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
-            for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - (p[c] - a) / sd);
+            for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - level_[p[c]]);
             if (total > limit) return total;
         }
         return total;
     }
 
   private:
+    // Mask area from which a table of the 256 normalised levels beats a division per pixel.
+    static constexpr int kTableArea = 512;
+
     ScratchArray<std::int64_t> sum_;
     ScratchArray<std::int64_t> sq_;
     ImageView region_;
@@ -59,6 +71,7 @@ class WindowScorer {
     MeanMode mode_;
     int bx_, by_, xa_, ya_, iw_ = 0, n_;
     int status_ = kFilterOk;
+    double level_[256];  // normalised grey levels of the current window
 };
 
 // Variance of the first n bytes of a buffer (memory order), mean of squares minus squared mean.
