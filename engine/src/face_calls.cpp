@@ -48,9 +48,10 @@ void applyOptions(FaceContext& ctx, const ProcessOptions& o) {
 
 // Compares the image with the descriptor of a person.
 int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
-                 std::int32_t* score, int width, int height) {
+                 std::int32_t* score, int width, int height, const ProcessOptions* options) {
     FaceContext ctx(state);
     if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
+    if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ctx.masks.read(descriptor, kMaxBlobSize, kNormalise); rc != kOk) return rc;
     if (const int rc = ProcessForMatching(ctx); rc != kOk) return rc;
 
@@ -89,15 +90,15 @@ int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, 
 }
 
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
-               std::int32_t* score, int width, int height) {
+               std::int32_t* score, int width, int height, const ProcessOptions* options) {
     const int kind = 2 * (isDescriptor(first) ? 1 : 0) + (isDescriptor(second) ? 1 : 0);
     switch (kind) {
         case 3:
             return kNotSupported;
         case 1:
-            return compareImage(state, first, second, score, width, height);
+            return compareImage(state, first, second, score, width, height, options);
         case 2:
-            return compareImage(state, second, first, score, width, height);
+            return compareImage(state, second, first, score, width, height, options);
         default: {
             PoolBlock temp = state.pool.take(kMaxBlobSize);
             if (!temp) return kNoMemory;
@@ -105,7 +106,7 @@ int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_
             const int rc =
                 createDescriptor(state, first, width, height, nullptr, nullptr, temp.data(), &size);
             if (rc != kOk) return rc;
-            return compareImage(state, second, temp.data(), score, width, height);
+            return compareImage(state, second, temp.data(), score, width, height, options);
         }
     }
 }

@@ -29,9 +29,11 @@ int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, 
                      std::uint8_t* descriptor, std::int16_t* size,
                      const ProcessOptions* options = nullptr);
 
-// Compares two items (image or descriptor each) and writes the similarity score.
+// Compares two items (image or descriptor each) and writes the similarity score. Options
+// apply to the image compared with a descriptor (of two images, the second).
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
-               std::int32_t* score, int width, int height);
+               std::int32_t* score, int width, int height,
+               const ProcessOptions* options = nullptr);
 
 // Element positions of a descriptor (or of the last comparison when it is absent).
 int faceInfo(LibraryState& state, const std::uint8_t* descriptor, FaceElementInfo* elements,

@@ -6,7 +6,8 @@
 // library's cached probe search serves all but the first comparison): the best score's
 // person is the identification, the scores of pairs of one person and of two persons give
 // the equal error rate. A failed processing leaves the image out of the gallery; a failed
-// comparison counts as a rejection.
+// comparison counts as a rejection. With --true-eyes every image is placed at its true eyes
+// instead of searched, which measures the comparison apart from the localisation.
 
 #include <chrono>
 #include <cmath>
@@ -101,6 +102,7 @@ int run(const Args& in) {
     takeOption(args, "threads", threadsText);
     takeOption(args, "persons", persons);
     const bool list = takeFlag(args, "list");
+    const bool trueEyes = takeFlag(args, "true-eyes");
     if (!args.empty()) return usageError("eval");
     int firstPerson = 0, lastPerson = -1;
     if (!persons.empty() && !parsePersonRange(persons, firstPerson, lastPerson)) {
@@ -117,6 +119,9 @@ int run(const Args& in) {
     if (!loadFaceSet(dir, truth, firstPerson, lastPerson, images, "eval")) return 1;
     auto states = loadStates(config, threads, "eval");
     if (states.empty()) return 1;
+    // The comparison alone: descriptors and probes placed at the true eyes.
+    if (trueEyes)
+        for (auto& s : states) s->config.set("param", "r_manual", "2");
     const std::size_t n = images.size();
     std::size_t probeCount = n;
     if (!probesText.empty()) {
@@ -136,9 +141,10 @@ int run(const Args& in) {
         std::int16_t size = 0;
         const auto start = Clock::now();
         try {
-            d.status =
-                ovfc::createDescriptor(state, images[i].pixels.data(), kFrameWidth, kFrameHeight,
-                                       nullptr, nullptr, d.descriptor.data(), &size);
+            const ovfc::ProcessOptions eyes = trueEyeOptions(images[i]);
+            d.status = ovfc::createDescriptor(state, images[i].pixels.data(), kFrameWidth,
+                                              kFrameHeight, nullptr, nullptr, d.descriptor.data(),
+                                              &size, trueEyes ? &eyes : nullptr);
         } catch (const ovfc::XERRORINI&) {
             d.status = ovfc::kConfigError;
         }
@@ -169,6 +175,7 @@ int run(const Args& in) {
         const std::size_t p = probes[k];
         ProbeResult& r = results[k];
         r.scores.assign(n, kRejected);
+        const ovfc::ProcessOptions eyes = trueEyeOptions(images[p]);
         for (std::size_t g = 0; g < n; ++g) {
             if (g == p || done[g].status != ovfc::kOk) continue;
             std::int32_t score = 0;
@@ -176,7 +183,8 @@ int run(const Args& in) {
             const auto start = Clock::now();
             try {
                 rc = ovfc::matchItems(state, done[g].descriptor.data(), images[p].pixels.data(),
-                                      &score, kFrameWidth, kFrameHeight);
+                                      &score, kFrameWidth, kFrameHeight,
+                                      trueEyes ? &eyes : nullptr);
             } catch (const ovfc::XERRORINI&) {
                 rc = ovfc::kConfigError;
             }
@@ -262,7 +270,7 @@ int run(const Args& in) {
 const Registration reg(
     {"eval",
      "--images DIR --truth FILE [--json FILE] [--config FILE] [--probes N] [--persons A-B] "
-     "[--threads N] [--list]",
+     "[--threads N] [--list] [--true-eyes]",
      "accuracy and speed of the face library on an annotated image set", &run});
 
 }  // namespace

@@ -69,12 +69,7 @@ bool trainPass(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
     std::vector<int> status(images.size(), ovfc::kConfigError);
     forEachIndex(states, images.size(), [&](ovfc::LibraryState& state, std::size_t i) {
         const SetImage& img = images[i];
-        ovfc::ProcessOptions o;
-        o.haveEyes = true;
-        o.xl = static_cast<int>(std::lround(img.xl));
-        o.yl = static_cast<int>(std::lround(img.yl));
-        o.xr = static_cast<int>(std::lround(img.xr));
-        o.yr = static_cast<int>(std::lround(img.yr));
+        const ovfc::ProcessOptions o = trueEyeOptions(img);
         descriptors[i].assign(ovfc::kMaxBlobSize, 0);
         std::int16_t size = 0;
         try {

@@ -1,6 +1,7 @@
 #include "face_set.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -103,6 +104,16 @@ void forEachIndex(std::vector<std::unique_ptr<ovfc::LibraryState>>& states, std:
     std::vector<std::thread> threads;
     for (auto& s : states) threads.emplace_back(worker, std::ref(*s));
     for (auto& t : threads) t.join();
+}
+
+ovfc::ProcessOptions trueEyeOptions(const SetImage& image) {
+    ovfc::ProcessOptions o;
+    o.haveEyes = true;
+    o.xl = static_cast<int>(std::lround(image.xl));
+    o.yl = static_cast<int>(std::lround(image.yl));
+    o.xr = static_cast<int>(std::lround(image.xr));
+    o.yr = static_cast<int>(std::lround(image.yr));
+    return o;
 }
 
 }  // namespace ovfc_tool

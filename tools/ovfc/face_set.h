@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "face_calls.h"
 #include "library_state.h"
 #include "truth.h"
 
@@ -19,6 +20,10 @@ struct SetImage {
     double xl = 0, yl = 0, xr = 0, yr = 0;  // true eyes in the frame
     std::vector<std::uint8_t> pixels;       // 256 x 255
 };
+
+// Processing options that place the eyes at the image's true eyes (rounded to pixels); the
+// library takes them with "r_manual" 2.
+ovfc::ProcessOptions trueEyeOptions(const SetImage& image);
 
 // Reads the truth file and every image it names from dir; persons outside [first, last]
 // (numeric person fields) are left out when last >= first. Prints the problem and returns

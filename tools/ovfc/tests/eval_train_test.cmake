@@ -97,6 +97,26 @@ if(NOT probes OR NOT frames)
   message(FATAL_ERROR "--probes 2 --persons 2-3:\n${output}")
 endif()
 
+# --true-eyes places descriptors and probes at the true eyes: with a configuration whose
+# eye search accepts no pair, every image still processes and every probe still compares.
+file(MAKE_DIRECTORY ${WORK}/nopair)
+file(READ ${CONFIG} ini)
+string(REGEX REPLACE "FirstTR *= *[0-9]+" "FirstTR = 100000" ini "${ini}")
+file(WRITE ${WORK}/nopair/ovfc.ini "${ini}")
+get_filename_component(config_dir ${CONFIG} DIRECTORY)
+string(REGEX MATCH "DefaultMasks *= *([^ ;\n]+)" masks "${ini}")
+file(COPY ${config_dir}/${CMAKE_MATCH_1} DESTINATION ${WORK}/nopair)
+run(0 "processed         : 0" eval --images ${set} --truth ${set}/truth.txt
+    --config ${WORK}/nopair/ovfc.ini --probes 3)
+run(0 "processed         : 12" eval --images ${set} --truth ${set}/truth.txt
+    --config ${WORK}/nopair/ovfc.ini --json ${WORK}/true_eyes.json --true-eyes)
+json_at_least(${WORK}/true_eyes.json rank1 0.75)
+file(READ ${WORK}/true_eyes.json true_eyes)
+string(JSON median GET "${true_eyes}" eye_err_median)
+if(median GREATER 0.02)
+  message(FATAL_ERROR "--true-eyes: eye error median ${median}\n${true_eyes}")
+endif()
+
 # Training on the set: a descriptor of ten masks, usable as the default masks.
 run(0 "" train --images ${set} --truth ${set}/truth.txt --out-masks ${WORK}/trained.dsc
     --config ${CONFIG} --passes 1)
