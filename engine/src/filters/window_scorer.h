@@ -42,25 +42,26 @@ class WindowScorer {
         const double sd = std::sqrt(b);
         const std::uint8_t* p =
             region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
-        const double* v = mask_.values;
-        double total = 0.0;
-        if (n_ < kTableArea) {
-            for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
-                for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - (p[c] - a) / sd);
-                if (total > limit) return total;
-            }
-            return total;
-        }
+        if (n_ < kTableArea)
+            return distance(p, limit, [a, sd](std::uint8_t g) { return (g - a) / sd; });
         // Large masks: the normalised value of each grey level once, the same division.
         for (int k = 0; k < 256; ++k) level_[k] = (k - a) / sd;
+        return distance(p, limit, [this](std::uint8_t g) { return level_[g]; });
+    }
+
+  private:
+    // Sum of |mask value - normalised pixel| over the window at p, stopping once above limit.
+    template <class Normalised>
+    double distance(const std::uint8_t* p, double limit, Normalised normalised) const {
+        const double* v = mask_.values;
+        double total = 0.0;
         for (int r = 0; r < mask_.height; ++r, p += region_.stride) {
-            for (int c = 0; c < mw; ++c) total += std::fabs(*v++ - level_[p[c]]);
+            for (int c = 0; c < mask_.width; ++c) total += std::fabs(*v++ - normalised(p[c]));
             if (total > limit) return total;
         }
         return total;
     }
 
-  private:
     // Mask area from which a table of the 256 normalised levels beats a division per pixel.
     static constexpr int kTableArea = 512;
 
