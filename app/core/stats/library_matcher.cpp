@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "ovfc32.h"
+#include "facelib/face_library.h"
 #include "ovio32.h"
 
 namespace stats {
@@ -22,34 +22,31 @@ int LibraryMatcher::load(const std::string& path, Picture& picture) {
 }
 
 int LibraryMatcher::process(const Picture& sample, std::vector<std::uint8_t>& descriptor) {
-    descriptor.resize(OVFC_MAX_DESCRIPTOR_SIZE);
-    std::int16_t size = 0;
-    const int rc = OvfcProcessingEx(sample.pixels.data(), descriptor.data(), &size, sample.width,
-                                    sample.height);
-    return rc;  // the buffer keeps its full size: the blob carries no length
+    descriptor.resize(facelib::kDescriptorSize);
+    // The buffer keeps its full size: the blob carries no length.
+    return facelib::process(sample.pixels.data(), sample.width, sample.height, descriptor.data());
 }
 
 int LibraryMatcher::match(const Picture& registered, const std::vector<std::uint8_t>& descriptor,
                           std::int32_t& score) {
-    // The library may read up to OVFC_MAX_DESCRIPTOR_SIZE bytes of a descriptor: a shorter
+    // The library may read up to kDescriptorSize bytes of a descriptor: a shorter
     // buffer is copied into a full one first.
     const std::uint8_t* blob = descriptor.data();
-    std::uint8_t full[OVFC_MAX_DESCRIPTOR_SIZE];
+    std::uint8_t full[facelib::kDescriptorSize];
     if (descriptor.size() < sizeof full) {
         std::fill(std::copy(descriptor.begin(), descriptor.end(), full), std::end(full), 0);
         blob = full;
     }
-    return OvfcMatchEx(registered.pixels.data(), blob, &score, registered.width, registered.height);
+    return facelib::match(registered.pixels.data(), blob, registered.width, registered.height,
+                          score);
 }
 
 int LibraryMatcher::invalidateCache() {
-    return OvfcService(3, nullptr);
+    return facelib::service(3, nullptr);
 }
 
 std::string LibraryMatcher::version() {
-    char text[64] = {};
-    OvfcGetVersion(text);
-    return text;
+    return facelib::version();
 }
 
 std::int64_t SystemClock::now() {
