@@ -16,7 +16,10 @@ struct Entry {
 constexpr Entry kTable[] = {
     {901, "OVFC Test Application"},
     {902, "Cann't create main window!"},
+    {903, "No image"},
     {904, "Loading image..."},
+    {905, "Capturing image..."},
+    {906, "Captured image"},
     {907, "Registration... Please wait."},
     {909, "Verification... Please wait."},
     {912, "Stopped! Press \"&Step\" or \"&Continue\"."},

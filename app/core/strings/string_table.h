@@ -9,7 +9,10 @@ namespace appstrings {
 // Numbers of the texts the application refers to by name.
 enum : int {
     kAppTitle = 901,
+    kNoImage = 903,
     kLoadingImage = 904,
+    kCapturingImage = 905,
+    kCapturedImage = 906,
     kRegistrationWait = 907,
     kVerificationWait = 909,
     kStatStopped = 912,

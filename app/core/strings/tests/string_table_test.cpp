@@ -10,7 +10,9 @@ TEST(StringTable, TextsByNumber) {
     EXPECT_EQ(appString(912), "Stopped! Press \"&Step\" or \"&Continue\".");
     EXPECT_EQ(appString(913), "Statistic batch complete.");
     EXPECT_EQ(appString(1304), "Program information");
-    EXPECT_TRUE(appString(903).empty());
+    EXPECT_EQ(appString(903), "No image");
+    EXPECT_EQ(appString(906), "Captured image");
+    EXPECT_TRUE(appString(950).empty());
     EXPECT_TRUE(appString(0).empty());
     EXPECT_TRUE(appString(100000).empty());
 }
