@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,7 @@ std::unique_ptr<CaptureLibraries> libraryCalls();
 using FrameSink = std::function<void(void* window, const std::uint8_t* frame)>;
 
 class PreviewThread;
+struct PublishedFrame;
 
 class CaptureDevice {
   public:
@@ -116,9 +118,11 @@ class CaptureDevice {
     const std::vector<std::string>& vfwDevices() const;
 
     // Selects a device: Grabber by board name (ignoring case; an unknown name selects board
-    // 0), Vfw by one of vfwDevices() (anything else: kFailed), None always. Previews of the
-    // previous device are stopped when the kind or device changes. 0 selected; non-zero (the
-    // library's result or kFailed): the previous kind and device stay.
+    // 0), Vfw by one of vfwDevices() (anything else: kFailed), None always. The grabber
+    // preview thread is stopped before the library call; on success every preview of the
+    // previous device is stopped (the windows start theirs again on the new one). 0
+    // selected; non-zero (the library's result or kFailed): the previous kind, device and
+    // previews stay.
     int select(Kind kind, const std::string& name);
     // The selected device's name; "(None)" for none, empty when the library gives none.
     std::string deviceName();
@@ -145,15 +149,19 @@ class CaptureDevice {
 
     // Windows with a preview, bottom first; the top one is live.
     std::vector<void*> previewStack() const;
+    // The window and interval the frame-grabber preview thread runs with; nullopt while it
+    // does not run (other kinds, frozen, stopped).
+    std::optional<PreviewEntry> livePreview() const;
 
   private:
     int selectGrabber(const std::string& name);
-    int selectVfw(const std::string& name);
     void stopAllPreviews();
     int startGrabberPreview(void* window, int intervalMs);
     int stopGrabberPreview(void* window);
     int runGrabberThread(const PreviewEntry& entry);
     void stopGrabberThread();
+    template <class Dialog>
+    int grabberDialog(Dialog&& dialog);
     int captureGrabberFrame(std::uint8_t* buffer, int width, int height);
     int startVfwPreview(void* window, int intervalMs, OvVFWNotifyProc notify, std::intptr_t value);
     int stopVfwPreview(void* window);
@@ -164,9 +172,10 @@ class CaptureDevice {
     std::atomic<Kind> kind_ = Kind::None;
     std::vector<std::string> vfwDevices_;
     std::vector<PreviewEntry> stack_;
-    // Serialises every call into ovf32 and guards the published frame.
+    // Serialises every call into ovf32 and guards published_.
     mutable std::recursive_mutex grabberLock_;
-    std::unique_ptr<PreviewThread> preview_;
+    std::unique_ptr<PublishedFrame> published_;
+    std::unique_ptr<PreviewThread> preview_;  // the running frame-grabber preview, if any
 };
 
 }  // namespace capture
