@@ -27,10 +27,11 @@ constexpr std::uint16_t kPictureFlags = OVIO_FORMAT_TIFF;
 // one goes.
 std::mutex engineUsersMutex;
 int engineUsers = 0;
+std::uint32_t engineVersion = 0;  // as the engine's start request gave it
 
 bool acquireEngine(TableCalls& calls, int& rc) {
     std::lock_guard<std::mutex> guard(engineUsersMutex);
-    rc = engineUsers == 0 ? calls.start() : kOk;
+    rc = engineUsers == 0 ? calls.start(engineVersion) : kOk;
     if (rc == kOk) ++engineUsers;
     return rc == kOk;
 }
@@ -52,6 +53,11 @@ PersonBase::PersonBase(EngineEntry engine)
 
 PersonBase::~PersonBase() {
     close();
+}
+
+std::uint32_t PersonBase::engineVersion() const {
+    std::lock_guard<std::mutex> guard(engineUsersMutex);
+    return engineHeld_ ? ::persons::engineVersion : 0;
 }
 
 PersonBase::Handles PersonBase::handles() const {

@@ -42,6 +42,8 @@ class PersonBase {
     // 0 while open, -1 otherwise.
     int status() const { return status_.load(); }
     const std::string& folder() const { return folder_; }
+    // The table engine's version number from its start request; 0 while not open.
+    std::uint32_t engineVersion() const;
 
     // Record counts of Users.Dbf and Faces.Dbf, deleted records included.
     std::uint32_t personCount() const { return personCount_.load(); }

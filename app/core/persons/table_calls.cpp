@@ -35,9 +35,11 @@ int TableCalls::chain(Pack* packs, std::size_t n, int next) {
     return TL_E_ARGUMENT;
 }
 
-int TableCalls::start() {
+int TableCalls::start(std::uint32_t& version) {
     Pack p = {TL_START, 0, TL_DEFAULT_HANDLES};
-    return call(p);
+    const int rc = call(p);
+    if (rc == 0) version = static_cast<std::uint32_t>(p[4]);
+    return rc;
 }
 
 int TableCalls::shutDown() {

@@ -18,7 +18,8 @@ class TableCalls {
   public:
     explicit TableCalls(EngineEntry entry) : entry_(std::move(entry)) {}
 
-    int start();
+    // Starts the engine; version receives its version number (value / 1000 . value % 1000).
+    int start(std::uint32_t& version);
     int shutDown();
 
     int create(const std::string& path, const std::vector<std::uint8_t>& descriptors);

@@ -39,6 +39,12 @@ TEST_F(BaseTest, FirstStartCreatesAllFourFilesAndASecondOpensThem) {
     EXPECT_EQ(base.findByUserId("Abcd", p), 0);
 }
 
+TEST_F(BaseTest, EngineVersionIsTheStartRequestsWhileOpen) {
+    EXPECT_EQ(base.engineVersion(), static_cast<std::uint32_t>(TL_ENGINE_VERSION));
+    base.close();
+    EXPECT_EQ(base.engineVersion(), 0u);
+}
+
 TEST_F(BaseTest, PersonWithFacesAndPicturesReadsBackWhole) {
     PersonRecord stored = enrol("Abcd", 3, 100, 0b101);  // the middle face has no picture
     ASSERT_NE(stored.id, 0u);
