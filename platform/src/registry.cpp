@@ -1,0 +1,202 @@
+#include "platform/registry.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "registry_format.h"
+
+namespace platform {
+
+namespace {
+
+using regfmt::Document;
+
+// An owned file descriptor.
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now; false when close reported an error.
+    bool reset() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do fd = ::open(path, flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+enum class Load { Missing, Read, Unreadable };
+
+// Parses the file into doc; dropped counts the lines that did not parse.
+Load load(const std::string& path, Document& doc, std::size_t* dropped = nullptr) {
+    Fd fd(openRetrying(path.c_str(), O_RDONLY));
+    if (!fd.valid()) return errno == ENOENT ? Load::Missing : Load::Unreadable;
+    regfmt::LineReader reader(fd.get());
+    regfmt::Parser parser(doc);
+    std::string line;
+    bool tooLong = false;
+    while (reader.next(line, tooLong)) parser.line(line, tooLong);
+    parser.finish();
+    if (dropped) *dropped = parser.dropped();
+    return reader.failed() ? Load::Unreadable : Load::Read;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Replaces the file's contents with text: temporary file, fsync, rename, fsync of the
+// folder. The caller holds the lock.
+bool replaceFile(const std::string& path, const std::string& text) {
+    const std::string temp = path + ".tmp";
+    struct stat old {};
+    const bool hadFile = ::stat(path.c_str(), &old) == 0;
+    Fd fd(openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    if (!fd.valid()) return false;
+    bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
+    if (ok && hadFile) ::fchmod(fd.get(), old.st_mode & 07777);
+    ok = fd.reset() && ok;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    Fd folder(openRetrying(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY));
+    if (folder.valid()) ::fsync(folder.get());  // the rename itself is done either way
+    return true;
+}
+
+// Read-modify-write under the lock file. change edits the document and returns whether
+// it changed anything; an unchanged, cleanly parsed file is not rewritten.
+bool modify(const std::string& path, const std::function<bool(Document&)>& change) {
+    std::error_code ec;
+    std::filesystem::create_directories(folderOf(path), ec);
+    if (ec) return false;
+
+    Fd lock(openRetrying((path + ".lock").c_str(), O_RDWR | O_CREAT, 0644));
+    if (!lock.valid()) return false;
+    int rc;
+    do rc = ::flock(lock.get(), LOCK_EX);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) return false;
+
+    Document doc;
+    std::size_t dropped = 0;
+    const Load state = load(path, doc, &dropped);
+    if (state == Load::Unreadable) return false;  // never overwrite what could not be read
+    const bool changed = change(doc);
+    if (!changed && dropped == 0 && state == Load::Read) return true;
+    return replaceFile(path, regfmt::serialise(doc));
+}  // the lock is released when its descriptor closes
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir)
+        return found->pw_dir;
+    return ".";
+}
+
+}  // namespace
+
+RegValue stringValue(std::string_view text) {
+    return RegValue{RegType::String, std::vector<std::uint8_t>(text.begin(), text.end())};
+}
+
+std::optional<std::string> stringOf(const RegValue& value) {
+    if (value.type != RegType::String) return std::nullopt;
+    std::string text(value.data.begin(), value.data.end());
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+std::string userRegistryPath() {
+    if (const char* own = std::getenv("OVFC_REGISTRY"); own && *own) return own;
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        base = xdg;
+    else
+        base = homeFolder() + "/.config";
+    return base + "/ovfc/registry.reg";
+}
+
+RegistryFile::RegistryFile(std::string path) : path_(std::move(path)) {}
+
+const std::string& RegistryFile::path() const {
+    return path_;
+}
+
+std::optional<RegValue> RegistryFile::read(std::string_view key, std::string_view name) const {
+    Document doc;
+    if (load(path_, doc) != Load::Read) return std::nullopt;
+    const regfmt::Section* section = doc.find(key);
+    if (!section) return std::nullopt;
+    const regfmt::Entry* entry = section->find(name);
+    if (!entry) return std::nullopt;
+    return entry->value;
+}
+
+bool RegistryFile::keyExists(std::string_view key) const {
+    Document doc;
+    return load(path_, doc) == Load::Read && doc.hasKeyOrBelow(key);
+}
+
+bool RegistryFile::createKey(std::string_view key) {
+    return writeValues(key, {});
+}
+
+bool RegistryFile::write(std::string_view key, std::string_view name, const RegValue& value) {
+    return writeValues(key, {{std::string(name), value}});
+}
+
+bool RegistryFile::writeValues(std::string_view key,
+                               const std::vector<std::pair<std::string, RegValue>>& values) {
+    if (!regfmt::storableKey(key)) return false;
+    for (const auto& [name, value] : values)
+        if (!regfmt::storableName(name) || value.data.size() > kMaxValueSize) return false;
+    return modify(path_, [&](Document& doc) {
+        bool changed = false;
+        regfmt::Section& section = doc.ensure(key, changed);
+        for (const auto& [name, value] : values) changed = section.set(name, value) || changed;
+        return changed;
+    });
+}
+
+}  // namespace platform
