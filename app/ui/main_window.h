@@ -1,0 +1,90 @@
+#pragma once
+// The main window: menus with their command identifiers, accelerators and status help, the
+// tool bar with the user box, the client area, and the status bar with the clock. It owns
+// the device selection of the menus and the live video of the main panel.
+// UI thread only.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTimer>
+#include <map>
+
+#include "client_area.h"
+#include "frame_bridge.h"
+#include "panels/panel_clipboard.h"
+#include "persons/person_base.h"
+#include "settings/app_settings.h"
+
+namespace ui {
+
+struct AppContext {
+    settings::AppSettings& settings;
+    platform::RegistryFile& registry;
+    persons::PersonBase& base;
+    capture::CaptureDevice& device;
+    panels::PanelClipboard& clipboard;
+    FrameBridge& frames;
+};
+
+class MainWindow final : public QMainWindow {
+  public:
+    explicit MainWindow(AppContext context);
+    ~MainWindow() override;
+
+    // The menu item or tool bar action of a command identifier; null when there is none.
+    QAction* command(int id) const;
+    ClientArea* client() const { return client_; }
+    QComboBox* userBox() const { return userBox_; }
+    QLabel* statusText() const { return status_; }
+    QLabel* clock() const { return clock_; }
+
+    // Lists "(All)" and the stored user IDs; the box shows the last stored person's ID.
+    void refreshUsers();
+    // The Framegrabber and Video for Windows submenus from the capture object.
+    void fillDeviceMenus();
+    // Selects a device as the menus do; a failed choice from a menu keeps the previous
+    // device, a failed choice at start-up falls back to none. true when selected.
+    bool selectDevice(capture::Kind kind, const QString& name, bool fromMenu);
+    // The device stored in the settings.
+    void selectStoredDevice();
+    void setPaused(bool paused);
+    // Placement from / into the registry.
+    void restorePlacement();
+    void storePlacement();
+    void startClock();
+    void stopClock();
+    // Brings the window to the front (restores it when minimised).
+    void activate();
+    int activations() const { return activations_; }
+
+    void showOptions();
+    void showVersions();
+
+  private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QAction* addCommand(QMenu* menu, const QString& text, int id);
+    void onCommand(int id);
+    void updateStates();
+    // The radio mark on the selected device's item.
+    void markDevice();
+    void restartLive();
+    void tick();
+
+    AppContext ctx_;
+    ClientArea* client_ = nullptr;
+    QComboBox* userBox_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* clock_ = nullptr;
+    QMenu* grabberMenu_ = nullptr;
+    QMenu* vfwMenu_ = nullptr;
+    QActionGroup* devices_ = nullptr;
+    std::map<int, QAction*> commands_;
+    QTimer clockTimer_;
+    int activations_ = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""ovfctest end to end in a real X server (Xvfb, the xcb platform).
+
+Starts the program with the image-folder camera over generated faces, waits for live frames
+with a processed face in Main.live, checks that a second start hands over to the first and
+exits 0, saves a screenshot of the main window, quits through the running instance and
+checks that the settings file holds every value with its type.
+
+usage: e2e_xvfb.py BIN_DIR [--screenshot FILE] [--keep DIR]
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+APP_KEY = r"HKEY_LOCAL_MACHINE\SoftWare\Orvane Technology\OVFC Test Application"
+BYTE_VALUES = ["Show elements", "First matched face", "Round algorithm", "Reverse search order",
+               "Show only matched", "Show best candidate", "Person face number", "Search timeout"]
+STRING_VALUES = ["Video", "Framegrabber library", "Framegrabber driver"]
+PANELS = ["Main.live", "Main.match", "Main.found"]
+
+failures = []
+passed = 0
+
+
+def check(condition, what):
+    global passed
+    if condition:
+        passed += 1
+        print("ok   " + what)
+    else:
+        failures.append(what)
+        print("FAIL " + what)
+    return condition
+
+
+def ask(sock_path, request, timeout=3.0):
+    try:
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.settimeout(timeout)
+            s.connect(sock_path)
+            s.sendall(request.encode() + b"\n")
+            data = b""
+            while b"\n" not in data:
+                chunk = s.recv(4096)
+                if not chunk:
+                    break
+                data += chunk
+            return data.split(b"\n")[0].decode()
+    except OSError:
+        return None
+
+
+def status(sock_path):
+    answer = ask(sock_path, "status")
+    try:
+        return json.loads(answer) if answer else None
+    except ValueError:
+        return None
+
+
+def wait_for(predicate, seconds, step=0.2):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def start_xvfb():
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1100x760x24",
+                             "-nolisten", "tcp"], pass_fds=[write_fd],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = b""
+    with os.fdopen(read_fd, "rb") as r:
+        while not number.endswith(b"\n"):
+            c = r.read(1)
+            if not c:
+                break
+            number += c
+    if not number.strip():
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not start")
+    return xvfb, ":" + number.decode().strip()
+
+
+def registry_values(path):
+    """The values under each key of a REGEDIT4 file: {key: {name: (kind, data)}}."""
+    keys, current = {}, None
+    with open(path, encoding="utf-8", errors="replace") as f:
+        text = f.read()
+    # A value's hex data may go on over lines that end in a backslash.
+    text = re.sub(r"\\\r?\n[ \t]*", "", text)
+    if True:
+        for line in text.splitlines():
+            m = re.match(r"^\[(.*)\]$", line)
+            if m:
+                current = keys.setdefault(m.group(1).lower(), {})
+                continue
+            m = re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line)
+            if m and current is not None:
+                name, value = m.group(1).replace('\\"', '"').replace("\\\\", "\\"), m.group(2)
+                if value.startswith('"'):
+                    current[name.lower()] = ("string", value[1:-1])
+                elif value.startswith("dword:"):
+                    current[name.lower()] = ("dword", bytes.fromhex(value[6:])[::-1])
+                elif value.startswith("hex(4):"):
+                    current[name.lower()] = ("dword", bytes.fromhex(value[7:].replace(",", "")))
+                elif value.startswith("hex:"):
+                    current[name.lower()] = ("binary", bytes.fromhex(value[4:].replace(",", "")))
+    return keys
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("bin")
+    parser.add_argument("--screenshot")
+    parser.add_argument("--keep")
+    args = parser.parse_args()
+    bin_dir = os.path.abspath(args.bin)
+    work = args.keep or tempfile.mkdtemp(prefix="ovfctest-e2e-")
+    os.makedirs(work, exist_ok=True)
+    faces = os.path.join(work, "faces")
+    subprocess.run([os.path.join(bin_dir, "ovfc"), "facegen", "--persons", "3", "--images", "3",
+                    "--seed", "7", "--out", faces], check=True, stdout=subprocess.DEVNULL)
+    # The camera plays one face: each live frame shows the face the overlay was found on.
+    for f in sorted(os.listdir(faces))[1:]:
+        os.remove(os.path.join(faces, f))
+
+    registry = os.path.join(work, "registry.reg")
+    with open(registry, "w") as f:
+        f.write("REGEDIT4\n\n[%s]\n\"Framegrabber library\"=\"OvVFW\"\n"
+                "\"Framegrabber driver\"=\"Image folder camera\"\n" % APP_KEY)
+    sock_path = os.path.join(work, "instance")
+    xvfb, display = start_xvfb()
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", OVFC_REGISTRY=registry,
+               OVFC_INSTANCE=sock_path, OVVFW_VIRTUAL_DIR=faces, HOME=work,
+               XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_RUNTIME_DIR=work)
+    env.pop("QT_QPA_PLATFORMTHEME", None)
+    # In a sanitizer build the program's exit is not where leaks are looked for: the X
+    # libraries keep their caches until the process ends.
+    env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1"
+    app = None
+    log = open(os.path.join(work, "ovfctest.log"), "w")
+    try:
+        program = os.path.join(bin_dir, "ovfctest")
+        app = subprocess.Popen([program, "--base", os.path.join(work, "Base")], env=env,
+                               cwd=work, stdout=log, stderr=subprocess.STDOUT)
+        first = wait_for(lambda: status(sock_path), 30)
+        check(first is not None, "the program answers on its instance socket")
+        if first is None:
+            return 1
+        check(first.get("kind") == 2 and first.get("device") == "Image folder camera",
+              "the stored folder camera is selected (%s)" % first.get("device"))
+        live = wait_for(lambda: (lambda s: s if s and s.get("faces", 0) >= 2 else None)(
+            status(sock_path)), 60)
+        check(live is not None and live.get("live"), "Main.live runs live video")
+        check(live is not None and live.get("faces", 0) >= 2,
+              "frames with a processed face in Main.live (%s)" % (live or {}).get("faces"))
+        check(wait_for(lambda: status(sock_path).get("faceProcessed"), 20) is not None,
+              "the face of the current frame is processed")
+
+        second = subprocess.run([program, "--base", os.path.join(work, "Base")], env=env,
+                                cwd=work, timeout=30, stdout=log, stderr=subprocess.STDOUT)
+        check(second.returncode == 0, "a second start exits 0 (%d)" % second.returncode)
+        after = status(sock_path)
+        check(after is not None and after.get("activations") == 1,
+              "the second start brought the first to the front")
+        check(app.poll() is None, "the first instance still runs")
+
+        if args.screenshot and after is not None:
+            time.sleep(0.5)
+            shot = subprocess.run(["import", "-display", display, "-window", after["window"],
+                                   args.screenshot], timeout=30)
+            check(shot.returncode == 0 and os.path.getsize(args.screenshot) > 10000,
+                  "screenshot written to " + args.screenshot)
+
+        check(ask(sock_path, "quit") == "ok", "the quit request is taken")
+        try:
+            rc = app.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            rc = None
+        check(rc == 0, "the program ends with 0 (%s)" % rc)
+        app = None
+
+        keys = registry_values(registry)
+        values = keys.get(APP_KEY.lower(), {})
+        for name in BYTE_VALUES:
+            kind, data = values.get(name.lower(), (None, b""))
+            check(kind == "dword" and len(data) == 1, "%s: a 1-byte DWORD" % name)
+        for name in STRING_VALUES:
+            check(values.get(name.lower(), (None,))[0] == "string", "%s: a string" % name)
+        check(values.get("video", ("", ""))[1] == "Live", "Video is Live")
+        check(values.get("framegrabber library", ("", ""))[1] == "OvVFW"
+              and values.get("framegrabber driver", ("", ""))[1] == "Image folder camera",
+              "the chosen device is stored")
+        kind, data = values.get("placement", (None, b""))
+        check(kind == "dword" and len(data) == 44 and data[0] == 44,
+              "Placement: the 44-byte record")
+        options = keys.get((APP_KEY + r"\Images options").lower(), {})
+        for panel in PANELS:
+            kind, data = options.get(panel.lower(), (None, b""))
+            check(kind == "dword" and len(data) == 1, "Images options of %s" % panel)
+    finally:
+        if app is not None and app.poll() is None:
+            app.kill()
+            app.wait()
+        xvfb.terminate()
+        xvfb.wait()
+        log.close()
+        if failures:
+            with open(os.path.join(work, "ovfctest.log")) as f:
+                sys.stdout.write("--- program output ---\n" + f.read())
+        if not args.keep:
+            shutil.rmtree(work, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
