@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "capture/capture_device.h"
-#include "capture/manual_event.h"
+#include "platform/event.h"
 
 namespace capture {
 
@@ -54,8 +54,8 @@ class PreviewThread {
     void* window_ = nullptr;
     int intervalMs_ = kDefaultIntervalMs;
     std::unique_ptr<std::uint8_t[]> buffer_;
-    ManualEvent stopFlag_;
-    ManualEvent ended_;
+    platform::ManualEvent stopFlag_;
+    platform::ManualEvent ended_;
     std::thread thread_;
 };
 

@@ -24,7 +24,7 @@
 #include "ovfc32.h"
 #include "ovvfw32.h"
 #include "panels/face_overlay.h"
-#include "panels/manual_event.h"
+#include "platform/event.h"
 #include "panels/panel_clipboard.h"
 
 namespace panels {
@@ -166,9 +166,9 @@ class ImagePanel {
     // Processing thread.
     std::thread thread_;
     std::atomic<bool> running_{false};
-    ManualEvent stopRequested_;
-    ManualEvent frameProcessed_;
-    ManualEvent threadEnded_;
+    platform::ManualEvent stopRequested_;
+    platform::ManualEvent frameProcessed_;
+    platform::ManualEvent threadEnded_;
 };
 
 }  // namespace panels

@@ -134,6 +134,11 @@ def main():
     faces = os.path.join(work, "faces")
     subprocess.run([os.path.join(bin_dir, "ovfc"), "facegen", "--persons", "3", "--images", "3",
                     "--seed", "7", "--out", faces], check=True, stdout=subprocess.DEVNULL)
+    # One stored person, for the user box.
+    base = os.path.join(work, "Base")
+    first_face = os.path.join(faces, sorted(os.listdir(faces))[0])
+    subprocess.run([os.path.join(bin_dir, "ovfc"), "base", "--base", base, "enroll", "P01",
+                    "Person one", first_face], check=True, stdout=subprocess.DEVNULL)
     # The camera plays one face: each live frame shows the face the overlay was found on.
     for f in sorted(os.listdir(faces))[1:]:
         os.remove(os.path.join(faces, f))
@@ -155,12 +160,13 @@ def main():
     log = open(os.path.join(work, "ovfctest.log"), "w")
     try:
         program = os.path.join(bin_dir, "ovfctest")
-        app = subprocess.Popen([program, "--base", os.path.join(work, "Base")], env=env,
+        app = subprocess.Popen([program, "--base", base], env=env,
                                cwd=work, stdout=log, stderr=subprocess.STDOUT)
         first = wait_for(lambda: status(sock_path), 30)
         check(first is not None, "the program answers on its instance socket")
         if first is None:
             return 1
+        check(first.get("users") == 1, "the user box lists the stored person")
         check(first.get("kind") == 2 and first.get("device") == "Image folder camera",
               "the stored folder camera is selected (%s)" % first.get("device"))
         live = wait_for(lambda: (lambda s: s if s and s.get("faces", 0) >= 2 else None)(
@@ -171,7 +177,7 @@ def main():
         check(wait_for(lambda: status(sock_path).get("faceProcessed"), 20) is not None,
               "the face of the current frame is processed")
 
-        second = subprocess.run([program, "--base", os.path.join(work, "Base")], env=env,
+        second = subprocess.run([program, "--base", base], env=env,
                                 cwd=work, timeout=30, stdout=log, stderr=subprocess.STDOUT)
         check(second.returncode == 0, "a second start exits 0 (%d)" % second.returncode)
         after = status(sock_path)

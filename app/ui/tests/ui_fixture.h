@@ -27,6 +27,8 @@ class QtEnvironment final : public ::testing::Environment {
         static int argc = 1;
         static char name[] = "ui_tests";
         static char* argv[] = {name, nullptr};
+        // Window tests need no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc, argv);
     }
     void TearDown() override { app_.reset(); }

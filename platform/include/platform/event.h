@@ -1,17 +1,23 @@
 #pragma once
-// A manual-reset event: set() wakes every waiter and stays set until reset(). Thread-safe.
+// A manual-reset event: set() wakes every waiter and stays set until reset(). Thread-safe;
+// not copyable.
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
-namespace panels {
+namespace platform {
 
 class ManualEvent {
   public:
+    ManualEvent() = default;
+    ManualEvent(const ManualEvent&) = delete;
+    ManualEvent& operator=(const ManualEvent&) = delete;
+
     void set();
     void reset();
     bool isSet() const;
+    void wait() const;
     // true when the event is (or becomes) set within the timeout.
     bool waitFor(std::chrono::milliseconds timeout) const;
 
@@ -21,4 +27,4 @@ class ManualEvent {
     bool set_ = false;
 };
 
-}  // namespace panels
+}  // namespace platform

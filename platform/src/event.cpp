@@ -1,6 +1,6 @@
-#include "panels/manual_event.h"
+#include "platform/event.h"
 
-namespace panels {
+namespace platform {
 
 void ManualEvent::set() {
     {
@@ -20,9 +20,14 @@ bool ManualEvent::isSet() const {
     return set_;
 }
 
+void ManualEvent::wait() const {
+    std::unique_lock lock(mutex_);
+    cv_.wait(lock, [this] { return set_; });
+}
+
 bool ManualEvent::waitFor(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
     return cv_.wait_for(lock, timeout, [this] { return set_; });
 }
 
-}  // namespace panels
+}  // namespace platform
