@@ -27,6 +27,8 @@ constexpr Entry kTable[] = {
     {914, "&Start"},
     {915, "&Stop"},
     {916, "&Continue"},
+    {917, "&Capture"},
+    {918, "&Live"},
     {940, "Add new user"},
     {941, "Browse user list"},
     {942, "Search a person"},

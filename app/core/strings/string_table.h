@@ -20,6 +20,8 @@ enum : int {
     kButtonStart = 914,
     kButtonStop = 915,
     kButtonContinue = 916,
+    kButtonCapture = 917,
+    kButtonLive = 918,
     kUnknownError = 970,
     kUserCancelled = 980,
 };
