@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -73,7 +74,9 @@ class IdentifyRun {
     void stop();
     bool running() const { return running_.load(); }
     // Timer 5, once a second: the time left of the search time-out; at 0, once the first
-    // full pass is done, the run is stopped as by stop().
+    // full pass is done, the run is stopped. A run the time-out stopped ends as a run that
+    // found nothing ("Unknown person. Access denied."), or welcomes the person its last
+    // frame had found; only stop() cancels.
     TickResult tick();
     // Waits until the worker has ended (nothing when there is none).
     void wait();
@@ -83,16 +86,21 @@ class IdentifyRun {
   private:
     enum class Step : std::uint8_t { GoOn, Stop };
     struct FrameState;
+    bool claim();  // sets the running flag when it was clear
+    void begin(const RunSettings& settings);
     Outcome execute(const RunSettings& settings);
-    bool begin(const RunSettings& settings);
-    void searchFrame(const RunSettings& s, FrameState& f);
+    // false when the frame source has ended or the run was stopped.
+    bool captureProbe(FrameState& f);
+    // false when the user to verify is absent or deleted.
     bool verify(const RunSettings& s, FrameState& f);
     void roundSearch(const RunSettings& s, FrameState& f);
     void sequentialSearch(const RunSettings& s, FrameState& f);
     Step matchStep(const RunSettings& s, FrameState& f, persons::FaceRecord& face,
                    std::uint32_t recno, int slot);
-    Outcome finish(const RunSettings& s, const FrameState& f, bool cancelled);
-    void resolveBest(const FrameState& f, BestFace& best);
+    void loadPicture(const RunSettings& s, const FrameState& f,
+                     std::unique_ptr<persons::FaceRecord>& face);
+    Outcome outcome(const FrameState& f, bool cancelled);
+    void resolveBest(BestFace& best);
     void join();
 
     persons::PersonBase& base_;
@@ -104,10 +112,12 @@ class IdentifyRun {
 
     std::atomic<bool> running_{false};
     std::atomic<bool> firstPassDone_{false};
+    std::atomic<bool> timedOut_{false};  // tick() stopped the run
     std::atomic<std::uint32_t> startTick_{0};
     std::atomic<unsigned> timeout_{0};
-    mutable std::mutex lock_;  // guards thread_ and outcome_
+    std::mutex threadLock_;  // guards thread_
     std::thread thread_;
+    mutable std::mutex outcomeLock_;  // guards outcome_
     std::optional<Outcome> outcome_;
 };
 

@@ -6,7 +6,8 @@
 // Threads: every seam is called on the run's worker thread (or on the thread of
 // IdentifyRun::runHere / SearchRun::runHere). The views must hand what they show over to
 // their user-interface thread; from inside a callback they may call the run's stop() (it only
-// clears a flag) but never wait() or the run's destructor.
+// clears a flag) but never start(), wait() or the run's destructor, and they must not wait
+// for the user-interface thread.
 
 #include <cstdint>
 #include <string>
@@ -73,7 +74,8 @@ class NoSound final : public SoundPlayer {
 class RunClock {
   public:
     virtual ~RunClock() = default;
-    // A millisecond tick count (wraps around after 2^32 ms).
+    // A millisecond tick count (wraps around after 2^32 ms). Called by start() and tick() on
+    // their callers' threads as well: must be thread-safe.
     virtual std::uint32_t tickMs() = 0;
 };
 
@@ -86,7 +88,7 @@ struct CandidateFace {
 };
 
 enum class Verdict : std::uint8_t {
-    Cancelled,  // stopped by stop() (button or time-out) or the frame source ended
+    Cancelled,  // stopped by stop() (the button) or the frame source ended
     Welcome,    // a person was found and read
     Denied      // nothing found, or the found person cannot be read
 };

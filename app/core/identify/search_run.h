@@ -108,16 +108,22 @@ class SearchRun {
 
   private:
     struct State;
+    bool claim();
     SearchResult execute(const Probe& probe, const SearchSettings& settings);
-    void matchPerson(State& st, persons::PersonRecord& person, int slot);
+    void searchUser(State& st, const std::string& userId);
+    void searchAll(State& st);
+    // Matches one face of person; false when the search must end.
+    void matchOne(State& st, const persons::PersonRecord& person, persons::FaceRecord& face,
+                  int slot);
     void join();
 
     persons::PersonBase& base_;
     FaceMatcher& matcher_;
     SearchView& view_;
     std::atomic<bool> running_{false};
-    mutable std::mutex lock_;  // guards thread_ and result_
+    std::mutex threadLock_;  // guards thread_
     std::thread thread_;
+    mutable std::mutex resultLock_;  // guards result_
     std::optional<SearchResult> result_;
 };
 
