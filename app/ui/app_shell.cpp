@@ -109,7 +109,7 @@ int AppShell::start() {
 
     // 5, 6. The main window with its client area, tool bar and status bar.
     window_ = std::make_unique<MainWindow>(
-        AppContext{settings_, *registry_, base_, *device_, clipboard_, frames_});
+        AppContext{settings_, *registry_, base_, *device_, clipboard_, frames_, {}});
     if (!window_) {
         fatal(appText(902), QStringLiteral("Error"));
         facelib::done();

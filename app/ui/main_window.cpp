@@ -51,6 +51,7 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
                          [this] { return static_cast<int>(ctx_.settings.showElements); }};
     client_ = new ClientArea(env, this);
     setCentralWidget(client_);
+    oneToOne_ = new OneToOneDialog(env, ctx_.settings, ctx_.playSound, this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -247,6 +248,7 @@ bool MainWindow::selectDevice(capture::Kind kind, const QString& name, bool from
          {"Framegrabber driver", platform::stringValue(ctx_.settings.captureDriver)}});
     updateStates();
     restartLive();
+    oneToOne_->deviceChanged();
     return true;
 }
 
@@ -282,6 +284,12 @@ void MainWindow::restartLive() {
     live->stopLive();
     if (ctx_.device.kind() != capture::Kind::None && ctx_.settings.videoPaused == 0)
         live->startLive(true);
+}
+
+void MainWindow::showWindow(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::setPaused(bool paused) {
@@ -335,11 +343,13 @@ void MainWindow::onCommand(int id) {
         case kCmdImageFormat:
             ctx_.device.formatDialog(this);
             return;
+        case kCmdOneToOne:
+            showWindow(oneToOne_);
+            return;
         case kCmdAction:
         case kCmdNewUser:
         case kCmdBrowseUsers:
         case kCmdSearchPerson:
-        case kCmdOneToOne:
         case kCmdStatistics:
             // The identification run and these windows come with their own modules.
             statusText()->setText(QStringLiteral("Not available in this version"));

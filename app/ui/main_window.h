@@ -13,6 +13,7 @@
 
 #include "client_area.h"
 #include "frame_bridge.h"
+#include "one_to_one_dialog.h"
 #include "panels/panel_clipboard.h"
 #include "persons/person_base.h"
 #include "settings/app_settings.h"
@@ -26,6 +27,8 @@ struct AppContext {
     capture::CaptureDevice& device;
     panels::PanelClipboard& clipboard;
     FrameBridge& frames;
+    // Plays one of the program's sounds asynchronously ("click.wav", ...); may be empty.
+    std::function<void(const char* name)> playSound;
 };
 
 class MainWindow final : public QMainWindow {
@@ -36,6 +39,7 @@ class MainWindow final : public QMainWindow {
     // The menu item or tool bar action of a command identifier; null when there is none.
     QAction* command(int id) const;
     ClientArea* client() const { return client_; }
+    OneToOneDialog* oneToOne() const { return oneToOne_; }
     QComboBox* userBox() const { return userBox_; }
     QLabel* statusText() const { return status_; }
     QLabel* clock() const { return clock_; }
@@ -72,10 +76,12 @@ class MainWindow final : public QMainWindow {
     // The radio mark on the selected device's item.
     void markDevice();
     void restartLive();
+    void showWindow(QWidget* window);
     void tick();
 
     AppContext ctx_;
     ClientArea* client_ = nullptr;
+    OneToOneDialog* oneToOne_ = nullptr;  // child, owned by Qt
     QComboBox* userBox_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* clock_ = nullptr;

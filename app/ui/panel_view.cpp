@@ -28,7 +28,7 @@ class PanelView::Overlay final : public QWidget {
         const panels::ImagePanel& panel = view_->panel();
         if ((panel.options() & panels::kShowElements) == 0) return;
         const panels::ImagePanel::Snapshot s = panel.snapshot();
-        if (!s.faceProcessed) return;
+        if (s.elements.empty() && s.overlay.width == 0) return;
         QPainter painter(this);
         const PictureMapping m = view_->pictureMapping();
         paintElements(painter, m, s.elements, elementStyle(view_->env_.elementStyle()));

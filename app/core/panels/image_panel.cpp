@@ -60,7 +60,7 @@ ImagePanel::Snapshot ImagePanel::snapshot() const {
                          picture_.begin() + std::ptrdiff_t{kPictureWidth} * kPictureHeight);
         s.pictureValid = pictureValid_;
         s.faceProcessed = faceProcessed_;
-        if (faceProcessed_) s.elements = elements_;
+        s.elements = elements_;  // cleared with every new picture and failed processing
         s.overlay = overlay_;
         s.label = label_;
         s.processedFrames = processedFrames_;
@@ -248,6 +248,51 @@ int ImagePanel::captureDialog(void* parent) {
     takePicture(buffer, rc == kOk,
                 text(rc == kOk ? appstrings::kCapturedImage : appstrings::kNoImage));
     return rc;
+}
+
+int ImagePanel::process() {
+    std::vector<std::uint8_t> picture;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!pictureValid_) return kNoPicture;
+        if (faceProcessed_) return kOk;
+        picture = picture_;
+    }
+    std::vector<std::uint8_t> descriptor(kDescriptorBytes, 0);
+    const int rc =
+        facelib::process(picture.data(), kPictureWidth, kPictureHeight, descriptor.data());
+    std::vector<FaceElementInfo> elements;
+    OverlayEllipse unused;
+    if (rc == kOk && !elementsOf(descriptor.data(), elements, unused)) elements.clear();
+    {
+        const std::lock_guard lock(mutex_);
+        // A picture taken meanwhile is not this one's.
+        if (picture_ != picture) return rc;
+        if (rc == kOk) descriptor_ = std::move(descriptor);
+        faceProcessed_ = rc == kOk;
+        elements_ = std::move(elements);
+    }
+    notify();
+    return rc;
+}
+
+bool ImagePanel::copyDescriptor(std::uint8_t* out) const {
+    const std::lock_guard lock(mutex_);
+    if (!faceProcessed_ || out == nullptr) return false;
+    std::copy(descriptor_.begin(), descriptor_.end(), out);
+    return true;
+}
+
+bool ImagePanel::showComparisonElements() {
+    std::vector<FaceElementInfo> elements;
+    OverlayEllipse unused;
+    if (!elementsOf(nullptr, elements, unused)) return false;
+    {
+        const std::lock_guard lock(mutex_);
+        elements_ = std::move(elements);
+    }
+    notify();
+    return true;
 }
 
 void ImagePanel::copy() {

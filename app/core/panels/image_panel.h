@@ -24,8 +24,8 @@
 #include "ovfc32.h"
 #include "ovvfw32.h"
 #include "panels/face_overlay.h"
-#include "platform/event.h"
 #include "panels/panel_clipboard.h"
+#include "platform/event.h"
 
 namespace panels {
 
@@ -54,7 +54,7 @@ class ImagePanel {
     struct Snapshot {                       // what the view draws
         std::vector<std::uint8_t> picture;  // 256 x 255 (the first bytes of the block)
         bool pictureValid = false, faceProcessed = false;
-        std::vector<FaceElementInfo> elements;  // scaled; empty when none
+        std::vector<FaceElementInfo> elements;  // scaled; empty when none (or not processed)
         OverlayEllipse overlay;
         std::string label;  // "No image", "Captured image", file name...
         bool live = false;
@@ -108,6 +108,18 @@ class ImagePanel {
     // time-out (buffers untouched) or when no face was found.
     bool waitProcessedFrame(std::uint8_t* picture, std::uint8_t* descriptor,
                             int timeoutMs = kProcessedFrameTimeoutMs);
+
+    // Processes a valid picture whose face is not processed yet into the panel's
+    // descriptor and elements. 0 (also when it was processed before), kNoPicture, or the
+    // face library's result (the face then stays unprocessed).
+    int process();
+    // Copies the descriptor (kDescriptorBytes) into out; false when the face is not
+    // processed (out untouched).
+    bool copyDescriptor(std::uint8_t* out) const;
+    // Shows the elements the face library found in its last comparison, which was made on
+    // this panel's picture; false when it gives none. Call inside facelib::hold(), right
+    // after the match, so that no other comparison comes between.
+    bool showComparisonElements();
 
     // Puts a valid picture and its descriptor into the clipboard; nothing without one.
     void copy();

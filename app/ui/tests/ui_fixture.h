@@ -96,7 +96,7 @@ class MainWindowTest : public ::testing::Test {
         device = std::make_unique<capture::CaptureDevice>(libraries, frames.sink());
         device->initialise();
         window = std::make_unique<ui::MainWindow>(
-            ui::AppContext{settings, registry, base, *device, clipboard, frames});
+            ui::AppContext{settings, registry, base, *device, clipboard, frames, {}});
         window->refreshUsers();
         window->fillDeviceMenus();
     }

@@ -291,6 +291,35 @@ TEST_F(PanelTest, LoadsAGeneratedTiffAndLabelsItWithTheFileName) {
     EXPECT_EQ(panel->snapshot().label, "No image");
 }
 
+TEST_F(PanelTest, ALoadedPictureIsProcessedOnceAndItsComparisonShowsElements) {
+    auto panel = makePanel();
+    std::uint8_t descriptor[panels::kDescriptorBytes] = {};
+    EXPECT_EQ(panel->process(), panels::kNoPicture);
+    ASSERT_EQ(panel->loadFile(writeFace(generatedFace(), "00000101.TIF")), 0);
+    EXPECT_FALSE(panel->copyDescriptor(descriptor));
+    ASSERT_EQ(panel->process(), 0);
+    ImagePanel::Snapshot s = panel->snapshot();
+    EXPECT_TRUE(s.faceProcessed);
+    EXPECT_GE(s.elements.size(), 3u);
+    ASSERT_TRUE(panel->copyDescriptor(descriptor));
+    EXPECT_EQ(facelib::service(1, descriptor), 0);
+
+    // Another picture of the same person compared with that descriptor: the elements of the
+    // comparison belong to the compared picture's panel.
+    auto other = makePanel();
+    ASSERT_EQ(other->loadFile(writeFace(facegen::generateFrame(7, 1, 2).pixels, "00000102.TIF")),
+              0);
+    EXPECT_TRUE(other->snapshot().elements.empty());
+    {
+        auto hold = facelib::hold();
+        std::int32_t score = 0;
+        ASSERT_EQ(facelib::match(other->snapshot().picture.data(), descriptor, 256, 255, score), 0);
+        EXPECT_TRUE(other->showComparisonElements());
+    }
+    EXPECT_GE(other->snapshot().elements.size(), 3u);
+    EXPECT_FALSE(other->snapshot().faceProcessed);
+}
+
 TEST_F(PanelTest, CaptureAndCaptureDialogLabels) {
     const auto face = generatedFace();
     libraries.setFrame(face);
