@@ -108,8 +108,10 @@ int AppShell::start() {
     device_ = std::make_unique<capture::CaptureDevice>(*libraries_, frames_.sink());
 
     // 5, 6. The main window with its client area, tool bar and status bar.
+    sounds_ = std::make_unique<platform::SoundPlayer>();
     window_ = std::make_unique<MainWindow>(
-        AppContext{settings_, *registry_, base_, *device_, clipboard_, frames_, {}});
+        AppContext{settings_, *registry_, base_, *device_, clipboard_, frames_,
+                   [this](const char* name) { sounds_->playNamed(name); }});
     if (!window_) {
         fatal(appText(902), QStringLiteral("Error"));
         facelib::done();
@@ -151,6 +153,7 @@ void AppShell::shutdown() {
         window_->stopClock();
     }
     window_.reset();  // the panels stop their live video and store their options
+    sounds_.reset();
     base_.close();
     if (registry_ && !settings::saveRegistry(settings_, *registry_))
         qWarning("ovfctest: cannot write the settings to %s", registry_->path().c_str());
@@ -174,6 +177,18 @@ QByteArray AppShell::answer(const QByteArray& request) {
         if (window_) QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
         return "ok";
     }
+    if (request == "go") {
+        if (window_)
+            QTimer::singleShot(0, window_.get(), [this] {
+                if (window_->client()->actionButton()->isEnabled())
+                    window_->client()->actionButton()->click();
+            });
+        return "ok";
+    }
+    if (request.startsWith("user ")) {
+        if (window_) window_->userBox()->setCurrentText(QString::fromLocal8Bit(request.mid(5)));
+        return "ok";
+    }
     if (request == "status") {
         QJsonObject o;
         o[QStringLiteral("running")] = running_;
@@ -190,6 +205,12 @@ QByteArray AppShell::answer(const QByteArray& request) {
             o[QStringLiteral("device")] = QString::fromLocal8Bit(device_->deviceName().c_str());
             o[QStringLiteral("kind")] = static_cast<int>(device_->kind());
             o[QStringLiteral("users")] = window_->userBox()->count() - 1;
+            o[QStringLiteral("user")] = window_->userBox()->currentText();
+            o[QStringLiteral("running")] = window_->identification().running();
+            o[QStringLiteral("banner")] = window_->client()->banner()->text();
+            o[QStringLiteral("name")] = window_->client()->nameLine()->text();
+            o[QStringLiteral("status")] = window_->statusText()->text();
+            o[QStringLiteral("action")] = window_->client()->actionButton()->text();
         }
         return QJsonDocument(o).toJson(QJsonDocument::Compact);
     }

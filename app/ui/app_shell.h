@@ -14,6 +14,7 @@
 #include "panels/panel_clipboard.h"
 #include "persons/person_base.h"
 #include "platform/registry.h"
+#include "platform/sound.h"
 #include "settings/app_settings.h"
 #include "single_instance.h"
 
@@ -71,6 +72,7 @@ class AppShell {
     FrameBridge frames_;
     std::unique_ptr<capture::CaptureDevice> device_;
     panels::PanelClipboard clipboard_;
+    std::unique_ptr<platform::SoundPlayer> sounds_;
     std::unique_ptr<MainWindow> window_;
     bool libraryOpen_ = false;
     bool running_ = false;

@@ -55,6 +55,8 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    identification_ =
+        std::make_unique<Identification>(ctx_, *client_, *status_, *userBox_, nullptr);
     connect(client_->actionButton(), &QPushButton::clicked, this,
             [this] { onCommand(kCmdAction); });
     connect(&clockTimer_, &QTimer::timeout, this, [this] { tick(); });
@@ -63,6 +65,7 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
 
 MainWindow::~MainWindow() {
     clockTimer_.stop();
+    identification_.reset();
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, const QString& text, int id) {
@@ -246,8 +249,8 @@ bool MainWindow::selectDevice(capture::Kind kind, const QString& name, bool from
         settings::kAppKey,
         {{"Framegrabber library", platform::stringValue(ctx_.settings.captureLibrary)},
          {"Framegrabber driver", platform::stringValue(ctx_.settings.captureDriver)}});
-    updateStates();
     restartLive();
+    updateStates();
     oneToOne_->deviceChanged();
     return true;
 }
@@ -280,6 +283,8 @@ void MainWindow::selectStoredDevice() {
 }
 
 void MainWindow::restartLive() {
+    // A run takes its frames from the live panel: it ends before the panel's video does.
+    if (identification_ && identification_->running()) identification_->toggle();
     PanelView* live = client_->live();
     live->stopLive();
     if (ctx_.device.kind() != capture::Kind::None && ctx_.settings.videoPaused == 0)
@@ -305,6 +310,7 @@ void MainWindow::updateStates() {
     commands_[kCmdDeviceSetup]->setEnabled(haveDevice);
     commands_[kCmdImageFormat]->setEnabled(kind == capture::Kind::Vfw);
     commands_[kCmdPause]->setChecked(ctx_.settings.videoPaused != 0);
+    if (identification_ && identification_->running()) return;  // "Stop!" stays enabled
     client_->actionButton()->setEnabled(haveDevice && ctx_.settings.videoPaused == 0);
     client_->showDeviceBanner(haveDevice);
 }
@@ -347,6 +353,8 @@ void MainWindow::onCommand(int id) {
             showWindow(oneToOne_);
             return;
         case kCmdAction:
+            identification_->toggle();
+            return;
         case kCmdNewUser:
         case kCmdBrowseUsers:
         case kCmdSearchPerson:

@@ -13,6 +13,7 @@
 
 #include "client_area.h"
 #include "frame_bridge.h"
+#include "identification.h"
 #include "one_to_one_dialog.h"
 #include "panels/panel_clipboard.h"
 #include "persons/person_base.h"
@@ -40,6 +41,7 @@ class MainWindow final : public QMainWindow {
     QAction* command(int id) const;
     ClientArea* client() const { return client_; }
     OneToOneDialog* oneToOne() const { return oneToOne_; }
+    Identification& identification() { return *identification_; }
     QComboBox* userBox() const { return userBox_; }
     QLabel* statusText() const { return status_; }
     QLabel* clock() const { return clock_; }
@@ -81,7 +83,8 @@ class MainWindow final : public QMainWindow {
 
     AppContext ctx_;
     ClientArea* client_ = nullptr;
-    OneToOneDialog* oneToOne_ = nullptr;  // child, owned by Qt
+    OneToOneDialog* oneToOne_ = nullptr;              // child, owned by Qt
+    std::unique_ptr<Identification> identification_;  // ends before the panels
     QComboBox* userBox_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* clock_ = nullptr;

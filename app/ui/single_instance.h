@@ -2,7 +2,8 @@
 // One running program per user: the first start listens on a local socket, a later start
 // hands its request to the first and ends. Requests are single text lines answered with
 // one line: "activate" (bring the main window to the front), "status" (a JSON line
-// describing the main window, for scripts and tests) and "quit" (close the main window).
+// describing the main window, for scripts and tests), "go" (press the action button),
+// "user TEXT" (put TEXT into the user box) and "quit" (close the main window).
 //
 // The socket is $OVFC_INSTANCE when set and not empty, else "ovfctest-UID" in the
 // runtime folder ($XDG_RUNTIME_DIR, else the temporary folder). UI thread only.

@@ -250,6 +250,27 @@ int ImagePanel::captureDialog(void* parent) {
     return rc;
 }
 
+void ImagePanel::showPicture(const std::uint8_t* picture, const std::uint8_t* descriptor,
+                             std::string label) {
+    {
+        const std::lock_guard lock(mutex_);
+        std::fill(picture_.begin(), picture_.end(), 0);
+        std::copy(picture, picture + std::ptrdiff_t{kPictureWidth} * kPictureHeight,
+                  picture_.begin());
+        pictureValid_ = true;
+        faceProcessed_ = descriptor != nullptr;
+        if (descriptor != nullptr)
+            std::copy(descriptor, descriptor + kDescriptorBytes, descriptor_.begin());
+        elements_.clear();
+        label_ = std::move(label);
+    }
+    notify();
+}
+
+void ImagePanel::clear() {
+    takePicture({}, false, text(appstrings::kNoImage));
+}
+
 int ImagePanel::process() {
     std::vector<std::uint8_t> picture;
     {

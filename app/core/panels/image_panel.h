@@ -109,6 +109,13 @@ class ImagePanel {
     bool waitProcessedFrame(std::uint8_t* picture, std::uint8_t* descriptor,
                             int timeoutMs = kProcessedFrameTimeoutMs);
 
+    // Shows a 256 x 255 picture given by the caller (at least 65280 bytes), with its
+    // descriptor when one is given (the face then counts as processed), and the label.
+    void showPicture(const std::uint8_t* picture, const std::uint8_t* descriptor,
+                     std::string label);
+    // No picture: "No image".
+    void clear();
+
     // Processes a valid picture whose face is not processed yet into the panel's
     // descriptor and elements. 0 (also when it was processed before), kNoPicture, or the
     // face library's result (the face then stays unprocessed).

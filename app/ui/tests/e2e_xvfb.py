@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """ovfctest end to end in a real X server (Xvfb, the xcb platform).
 
-Starts the program with the image-folder camera over generated faces, waits for live frames
-with a processed face in Main.live, checks that a second start hands over to the first and
-exits 0, saves a screenshot of the main window, quits through the running instance and
-checks that the settings file holds every value with its type.
+Scenario "shell": starts the program with the image-folder camera over generated faces,
+waits for live frames with a processed face in Main.live, checks that a second start hands
+over to the first and exits 0, saves a screenshot of the main window, quits through the
+running instance and checks that the settings file holds every value with its type.
 
-usage: e2e_xvfb.py BIN_DIR [--screenshot FILE] [--keep DIR]
+Scenario "identify": five persons enrolled from generated faces; the camera shows another
+frame of person 3: "Go!" welcomes person 3; with person 2 in the user box the same face is
+denied; a camera showing a person not enrolled is denied.
+
+usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify] [--screenshot FILE] [--keep DIR]
 """
 
 import argparse
@@ -122,15 +126,149 @@ def registry_values(path):
     return keys
 
 
+def program_env(work, display, registry, sock_path, camera):
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", OVFC_REGISTRY=registry,
+               OVFC_INSTANCE=sock_path, OVVFW_VIRTUAL_DIR=camera, HOME=work,
+               XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_RUNTIME_DIR=work,
+               OVFC_SOUND="off")
+    env.pop("QT_QPA_PLATFORMTHEME", None)
+    # In a sanitizer build the program's exit is not where leaks are looked for: the X
+    # libraries keep their caches until the process ends.
+    env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1"
+    return env
+
+
+def write_registry(path, extra=""):
+    with open(path, "w") as f:
+        f.write("REGEDIT4\n\n[%s]\n\"Framegrabber library\"=\"OvVFW\"\n"
+                "\"Framegrabber driver\"=\"Image folder camera\"\n%s" % (APP_KEY, extra))
+
+
+def shot(display, window, path):
+    time.sleep(0.5)
+    r = subprocess.run(["import", "-display", display, "-window", window, path], timeout=30)
+    check(r.returncode == 0 and os.path.getsize(path) > 10000, "screenshot written to " + path)
+
+
+def mirrored(source, target):
+    """The camera shows its frames mirrored: a mirrored file comes out as the original."""
+    subprocess.run(["convert", source, "-flop", "-colorspace", "Gray", "-depth", "8", "-type",
+                    "Grayscale", "-compress", "none", "-define", "tiff:endian=lsb",
+                    "-define", "tiff:rows-per-strip=255", target], check=True)
+
+
+def wait_outcome(sock_path, seconds=90):
+    """Waits for the run to end; the final status."""
+    def ended():
+        s = status(sock_path)
+        return s if s and not s.get("running") and s.get("banner") in (
+            "Welcome!", "Access denied!") else None
+    return wait_for(ended, seconds)
+
+
+def identify(bin_dir, work, display, args):
+    ovfc = os.path.join(bin_dir, "ovfc")
+    gen = os.path.join(work, "gen")
+    subprocess.run([ovfc, "facegen", "--persons", "6", "--images", "3", "--seed", "16",
+                    "--out", gen], check=True, stdout=subprocess.DEVNULL)
+    # The development configuration, with its thresholds between the own and the stranger
+    # scores of this set, in the program's current folder, where the library looks first.
+    source = os.path.dirname(os.path.abspath(__file__)) + "/../../../config/synthetic"
+    with open(os.path.join(source, "ovfc.ini")) as f:
+        ini = f.read()
+    ini = re.sub(r"(?m)^(OwnScoreTreshold|SearchScoreTreshold)(\s*)=.*$", r"\1\2= 240", ini)
+    with open(os.path.join(work, "ovfc.ini"), "w") as f:
+        f.write(ini)
+    shutil.copy(os.path.join(source, "synthetic.dsc"), work)
+    config = os.path.join(work, "ovfc.ini")
+    base = os.path.join(work, "Base")
+    for p in range(1, 6):
+        subprocess.run([ovfc, "base", "--base", base, "--config", config, "enroll", "P%02d" % p,
+                        "Person %d" % p, os.path.join(gen, "0000%02d01.TIF" % p),
+                        os.path.join(gen, "0000%02d02.TIF" % p)], check=True,
+                       stdout=subprocess.DEVNULL)
+    cameras = {}
+    for name, face in (("person3", "00000303.TIF"), ("stranger", "00000601.TIF")):
+        cameras[name] = os.path.join(work, name)
+        os.makedirs(cameras[name])
+        mirrored(os.path.join(gen, face), os.path.join(cameras[name], face))
+
+    registry = os.path.join(work, "registry.reg")
+    write_registry(registry, "\"Search timeout\"=hex(4):03\n")
+    sock_path = os.path.join(work, "instance")
+    log = open(os.path.join(work, "ovfctest.log"), "w")
+    program = os.path.join(bin_dir, "ovfctest")
+    app = None
+    try:
+        for camera in ("person3", "stranger"):
+            env = program_env(work, display, registry, sock_path, cameras[camera])
+            app = subprocess.Popen([program, "--base", base], env=env, cwd=work, stdout=log,
+                                   stderr=subprocess.STDOUT)
+            ready = wait_for(lambda: (lambda s: s if s and s.get("faces", 0) >= 1 else None)(
+                status(sock_path)), 60)
+            check(ready is not None and ready.get("users") == 5,
+                  "%s: live faces and five stored persons" % camera)
+            if ready is None:
+                return
+            ask(sock_path, "user (All)")
+            ask(sock_path, "go")
+            end = wait_outcome(sock_path)
+            if camera == "person3":
+                check(end is not None and end.get("banner") == "Welcome!"
+                      and end.get("name") == "Person 3",
+                      "person 3 is welcomed (%s, %s)" % ((end or {}).get("banner"),
+                                                         (end or {}).get("name")))
+                check(end is not None and end.get("status") == "You are welcome, Person 3.",
+                      "the status bar welcomes person 3")
+                if args.screenshot and end is not None:
+                    shot(display, end["window"], args.screenshot)
+                ask(sock_path, "user P02")
+                ask(sock_path, "go")
+                end = wait_outcome(sock_path)
+                check(end is not None and end.get("banner") == "Access denied!",
+                      "verifying person 2 on person 3's face denies (%s)" % (end or {}).get("banner"))
+            else:
+                check(end is not None and end.get("banner") == "Access denied!"
+                      and end.get("status") == "Unknown person. Access denied.",
+                      "a person not enrolled is denied (%s)" % (end or {}).get("banner"))
+            ask(sock_path, "quit")
+            try:
+                rc = app.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                rc = None
+            check(rc == 0, "%s: the program ends with 0 (%s)" % (camera, rc))
+            app = None
+    finally:
+        if app is not None and app.poll() is None:
+            app.kill()
+            app.wait()
+        log.close()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("bin")
+    parser.add_argument("--scenario", default="shell", choices=["shell", "identify"])
     parser.add_argument("--screenshot")
     parser.add_argument("--keep")
     args = parser.parse_args()
     bin_dir = os.path.abspath(args.bin)
     work = args.keep or tempfile.mkdtemp(prefix="ovfctest-e2e-")
     os.makedirs(work, exist_ok=True)
+    if args.scenario == "identify":
+        xvfb, display = start_xvfb()
+        try:
+            identify(bin_dir, work, display, args)
+        finally:
+            xvfb.terminate()
+            xvfb.wait()
+            if failures:
+                with open(os.path.join(work, "ovfctest.log")) as f:
+                    sys.stdout.write("--- program output ---\n" + f.read())
+            if not args.keep:
+                shutil.rmtree(work, ignore_errors=True)
+        print("%d passed, %d failed" % (passed, len(failures)))
+        return 1 if failures else 0
     faces = os.path.join(work, "faces")
     subprocess.run([os.path.join(bin_dir, "ovfc"), "facegen", "--persons", "3", "--images", "3",
                     "--seed", "7", "--out", faces], check=True, stdout=subprocess.DEVNULL)
@@ -144,18 +282,10 @@ def main():
         os.remove(os.path.join(faces, f))
 
     registry = os.path.join(work, "registry.reg")
-    with open(registry, "w") as f:
-        f.write("REGEDIT4\n\n[%s]\n\"Framegrabber library\"=\"OvVFW\"\n"
-                "\"Framegrabber driver\"=\"Image folder camera\"\n" % APP_KEY)
+    write_registry(registry)
     sock_path = os.path.join(work, "instance")
     xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", OVFC_REGISTRY=registry,
-               OVFC_INSTANCE=sock_path, OVVFW_VIRTUAL_DIR=faces, HOME=work,
-               XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_RUNTIME_DIR=work)
-    env.pop("QT_QPA_PLATFORMTHEME", None)
-    # In a sanitizer build the program's exit is not where leaks are looked for: the X
-    # libraries keep their caches until the process ends.
-    env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1"
+    env = program_env(work, display, registry, sock_path, faces)
     app = None
     log = open(os.path.join(work, "ovfctest.log"), "w")
     try:
@@ -186,11 +316,7 @@ def main():
         check(app.poll() is None, "the first instance still runs")
 
         if args.screenshot and after is not None:
-            time.sleep(0.5)
-            shot = subprocess.run(["import", "-display", display, "-window", after["window"],
-                                   args.screenshot], timeout=30)
-            check(shot.returncode == 0 and os.path.getsize(args.screenshot) > 10000,
-                  "screenshot written to " + args.screenshot)
+            shot(display, after["window"], args.screenshot)
 
         check(ask(sock_path, "quit") == "ok", "the quit request is taken")
         try:
