@@ -57,20 +57,27 @@ class TempDir {
     fs::path path_;
 };
 
-// Closes the next modal dialog or message box and keeps its text.
-inline void answerNextModal(QString* text, int button = 0) {
-    QTimer::singleShot(50, [text, button] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            answerNextModal(text, button);
-            return;
-        }
-        if (text != nullptr) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) *text = box->text();
-        }
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(button);
-    });
-}
+// While it lives, closes every modal dialog or message box that opens and keeps the texts
+// of the message boxes, so that a dialog a test does not expect cannot hang it.
+class ModalAnswerer {
+  public:
+    explicit ModalAnswerer(int button = 0) : button_(button) {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) return;
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) texts_.push_back(box->text());
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(button_);
+        });
+        timer_.start();
+    }
+    const QStringList& texts() const { return texts_; }
+
+  private:
+    int button_;
+    QTimer timer_;
+    QStringList texts_;
+};
 
 class MainWindowTest : public ::testing::Test {
   protected:
