@@ -51,6 +51,7 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
                          [this] { return static_cast<int>(ctx_.settings.showElements); }};
     client_ = new ClientArea(env, this);
     setCentralWidget(client_);
+    userList_ = new UserListWindow(env, ctx_.base, ctx_.settings, this);
     oneToOne_ = new OneToOneDialog(env, ctx_.settings, ctx_.playSound, this);
     buildMenus();
     buildToolBar();
@@ -252,6 +253,7 @@ bool MainWindow::selectDevice(capture::Kind kind, const QString& name, bool from
     restartLive();
     updateStates();
     oneToOne_->deviceChanged();
+    userList_->deviceChanged();
     return true;
 }
 
@@ -355,9 +357,11 @@ void MainWindow::onCommand(int id) {
         case kCmdAction:
             identification_->toggle();
             return;
+        case kCmdSearchPerson:
+            userList_->showSearch();
+            return;
         case kCmdNewUser:
         case kCmdBrowseUsers:
-        case kCmdSearchPerson:
         case kCmdStatistics:
             // The identification run and these windows come with their own modules.
             statusText()->setText(QStringLiteral("Not available in this version"));
