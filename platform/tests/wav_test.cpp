@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "largest_new.h"
+#include "counting_new.h"
 #include "wav_bytes.h"
 
 namespace {
@@ -128,10 +128,10 @@ TEST(ParseWav, RefusesAHugeDeclaredSizeWithoutAllocatingIt) {
     setLe32(b, kDataSizeAt, 0xFFFFFFF0u);
     Bytes riffHuge = simpleWav({}, ramp(200));
     setLe32(riffHuge, 4, 0xFFFFFFFFu);
-    largest_new::reset();
+    ovfc_test::resetLargestAllocation();
     EXPECT_EQ(parseWav(b).status, SoundStatus::Truncated);
     EXPECT_EQ(parseWav(riffHuge).status, SoundStatus::Truncated);
-    EXPECT_LT(largest_new::largest(), 4096u);
+    EXPECT_LT(ovfc_test::largestAllocation(), 4096u);
 }
 
 TEST(ParseWav, CapsTheLengthAtTenSeconds) {
@@ -150,9 +150,9 @@ TEST(LoadWavFile, RefusesMissingAndOversizedFilesBeforeReading) {
     const fs::path big = dir / "big.wav";
     { std::ofstream(big, std::ios::binary) << "RIFF"; }
     fs::resize_file(big, 1ull << 32);
-    largest_new::reset();
+    ovfc_test::resetLargestAllocation();
     EXPECT_EQ(platform::loadWavFile(big.string()).status, SoundStatus::FileTooLarge);
-    EXPECT_LT(largest_new::largest(), 1u << 20);
+    EXPECT_LT(ovfc_test::largestAllocation(), 1u << 20);
     fs::remove_all(dir);
 }
 
