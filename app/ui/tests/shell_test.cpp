@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLocalServer>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app_shell.h"
@@ -101,6 +103,56 @@ TEST(StartUp, ABaseFolderThatCannotBeCreatedEndsWithItsMessage) {
     platform::RegistryFile registry(options.registryFile.toStdString());
     EXPECT_TRUE(registry.read(settings::kAppKey, "Show elements"));
     EXPECT_TRUE(registry.read(settings::kAppKey, "Placement"));
+}
+
+// A configuration of another version in the current folder, where the library looks first.
+class OtherVersionTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    fs::path previous = fs::current_path();
+    ui::StartOptions options;
+
+    void SetUp() override {
+        const fs::path synthetic = fs::path(OVFC_SYNTHETIC_CONFIG).parent_path();
+        std::ifstream in(OVFC_SYNTHETIC_CONFIG);
+        std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t at = ini.find("0.02.006");
+        ASSERT_NE(at, std::string::npos);
+        ini.replace(at, 8, "0.01.000");
+        std::ofstream(dir.path() / "ovfc.ini") << ini;
+        fs::copy_file(synthetic / "synthetic.dsc", dir.path() / "synthetic.dsc");
+        fs::current_path(dir.path());
+        options.baseFolder = QString::fromStdString((dir.path() / "Base").string());
+        options.instanceSocket = QString::fromStdString((dir.path() / "instance").string());
+        options.registryFile = QString::fromStdString((dir.path() / "registry.reg").string());
+    }
+    void TearDown() override { fs::current_path(previous); }
+};
+
+TEST_F(OtherVersionTest, NoConfigurationAnywhereEndsWithItsMessage) {
+    fs::remove(dir.path() / "ovfc.ini");
+    ModalAnswerer answers;
+    ui::AppShell shell(options);
+    EXPECT_EQ(shell.start(), ui::kLibraryFailed);
+    EXPECT_EQ(answers.texts(), QStringList{"Can not initialize OvFC32.DLL!"});
+    EXPECT_FALSE(fs::exists(dir.path() / "Base"));
+}
+
+TEST_F(OtherVersionTest, CancelEndsTheProgramWithNothingOpen) {
+    ModalAnswerer answers(QMessageBox::Cancel);
+    ui::AppShell shell(options);
+    EXPECT_EQ(shell.start(), ui::kVersionRefused);
+    EXPECT_EQ(answers.texts(), QStringList{"Invalid OVFC.INI file version! Continue?"});
+    EXPECT_FALSE(fs::exists(dir.path() / "Base"));
+}
+
+TEST_F(OtherVersionTest, OkGoesOn) {
+    ModalAnswerer answers(QMessageBox::Ok);
+    ui::AppShell shell(options);
+    EXPECT_EQ(shell.start(), ui::kStarted);
+    EXPECT_EQ(answers.texts(), QStringList{"Invalid OVFC.INI file version! Continue?"});
+    EXPECT_TRUE(fs::exists(dir.path() / "Base" / "Users.Dbf"));
+    shell.shutdown();
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ class TempDir {
 };
 
 // While it lives, closes every modal dialog or message box that opens and keeps the texts
-// of the message boxes, so that a dialog a test does not expect cannot hang it.
+// of the message boxes, so that a dialog a test does not expect cannot hang it. A message
+// box is answered with the given standard button when it has one.
 class ModalAnswerer {
   public:
     explicit ModalAnswerer(int button = 0) : button_(button) {
@@ -66,7 +67,14 @@ class ModalAnswerer {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr) return;
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) texts_.push_back(box->text());
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                texts_.push_back(box->text());
+                // A message box answers with the button that was clicked.
+                if (QAbstractButton* b = box->button(QMessageBox::StandardButton(button_))) {
+                    b->click();
+                    return;
+                }
+            }
             if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(button_);
         });
         timer_.start();
