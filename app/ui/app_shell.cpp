@@ -133,7 +133,8 @@ int AppShell::start() {
     }
     window_->refreshUsers();
 
-    // 8 - 11. Placement, the device menus and the stored device.
+    // 8 - 11. The panels, placement, the device menus and the stored device.
+    window_->attachPanels();
     device_->initialise();
     window_->restorePlacement();
     window_->fillDeviceMenus();
@@ -147,6 +148,7 @@ int AppShell::start() {
 }
 
 void AppShell::shutdown() {
+    const bool started = running_;
     if (running_) {
         running_ = false;
         window_->storePlacement();
@@ -155,7 +157,8 @@ void AppShell::shutdown() {
     window_.reset();  // the panels stop their live video and store their options
     sounds_.reset();
     base_.close();
-    if (registry_ && !settings::saveRegistry(settings_, *registry_))
+    // A start that failed leaves the settings as they were.
+    if (started && !settings::saveRegistry(settings_, *registry_))
         qWarning("ovfctest: cannot write the settings to %s", registry_->path().c_str());
     if (device_) {
         device_->shutdown();

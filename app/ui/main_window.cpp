@@ -184,6 +184,13 @@ void MainWindow::buildStatusBar() {
     statusBar()->addPermanentWidget(clock_);
 }
 
+void MainWindow::attachPanels() {
+    // (The views have no meta-object of their own: findChildren cannot tell them apart.)
+    for (PanelView* view : {client_->live(), client_->match(), client_->found(), oneToOne_->left(),
+                            oneToOne_->right(), userList_->probePanel(), userList_->facePanel()})
+        view->attach();
+}
+
 QAction* MainWindow::command(int id) const {
     auto it = commands_.find(id);
     return it == commands_.end() ? nullptr : it->second;

@@ -48,6 +48,8 @@ class MainWindow final : public QMainWindow {
     QLabel* statusText() const { return status_; }
     QLabel* clock() const { return clock_; }
 
+    // Attaches the image panels of the window and its dialogs to their stored options.
+    void attachPanels();
     // Lists "(All)" and the stored user IDs; the box shows the last stored person's ID.
     void refreshUsers();
     // The Framegrabber and Video for Windows submenus from the capture object.

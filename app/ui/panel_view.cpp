@@ -46,8 +46,6 @@ PanelView::PanelView(const QString& name, int id, std::uint8_t options, std::uin
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setMinimumSize(capture::kFrameWidth + 2, capture::kFrameHeight + 2);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    if (auto stored = settings::readImageOptions(env_.registry, name.toStdString()))
-        options = *stored;
     panel_ = std::make_unique<panels::ImagePanel>(
         name.toStdString(), env_.device, env_.clipboard, options, menuMask, [this] {
             QMetaObject::invokeMethod(
@@ -65,7 +63,13 @@ PanelView::~PanelView() {
     env_.frames.unregisterWindow(this);
     const std::uint8_t options = panel_->options();
     panel_.reset();  // stops live video and the processing thread first
-    settings::writeImageOptions(env_.registry, name_.toStdString(), options);
+    if (attached_) settings::writeImageOptions(env_.registry, name_.toStdString(), options);
+}
+
+void PanelView::attach() {
+    if (auto stored = settings::readImageOptions(env_.registry, name_.toStdString()))
+        panel_->setOptions(*stored);
+    attached_ = true;
 }
 
 int PanelView::startLive(bool process) {

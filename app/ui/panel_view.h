@@ -5,7 +5,8 @@
 // Its label, the control that follows the panel, shows the panel's state.
 //
 // The panel's display options byte is read from the registry ("Images options", value
-// named after the panel) when the view is made and written back when it is destroyed.
+// named after the panel) when the view is attached and written back when an attached view
+// is destroyed.
 // UI thread only; the panel's threads reach the view through queued calls.
 
 #include <QFrame>
@@ -40,6 +41,9 @@ class PanelView final : public QFrame {
     PanelView(const QString& name, int id, std::uint8_t options, std::uint8_t menuMask,
               PanelEnvironment environment, QWidget* parent);
     ~PanelView() override;
+
+    // Takes the stored display options; from now on they are stored again at the end.
+    void attach();
 
     panels::ImagePanel& panel() { return *panel_; }
     QLabel* label() const { return label_; }
@@ -76,6 +80,7 @@ class PanelView final : public QFrame {
     QPointer<QLabel> label_;
     Overlay* overlay_ = nullptr;  // child, owned by Qt
     QImage liveFrame_;            // the latest frame-grabber frame while live
+    bool attached_ = false;
     std::function<void(int, int)> command_;
 };
 

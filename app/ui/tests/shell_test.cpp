@@ -91,6 +91,8 @@ TEST(StartUp, ABaseFolderThatCannotBeCreatedEndsWithItsMessage) {
     EXPECT_EQ(shell.start(), ui::kBaseFailed);
     EXPECT_EQ(answers.texts(), QStringList{"Error opening/creating database"});
     EXPECT_EQ(shell.window(), nullptr);
+    shell.shutdown();
+    EXPECT_FALSE(fs::exists(dir.path() / "registry.reg")) << "a failed start wrote settings";
     // Nothing stays open: a second start on a good folder runs.
     options.baseFolder = QString::fromStdString((dir.path() / "Base").string());
     ui::AppShell again(options);
