@@ -7,15 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <string>
 
 #include "command.h"
 #include "ovfc32.h"
-#include "platform/paths.h"
 #include "stats/library_matcher.h"
 #include "stats/stat_json.h"
 #include "stats/stat_log.h"
+#include "stats/stat_output.h"
 #include "stats/stat_run.h"
 #include "strings/string_table.h"
 
@@ -70,6 +70,54 @@ class TerminalProgress {
     std::int64_t lastStep_ = 0;
 };
 
+// One output file of the run: the log or the JSON figures.
+struct Output {
+    std::string path;
+    std::string failure;   // "cannot write the log file X" and the like, without the reason
+    std::string keptText;  // "log file X"
+};
+
+// True when the two paths name the same file (also through links and "..").
+bool sameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec1, ec2;
+    const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
+    const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+    return a == b || (!ec1 && !ec2 && ca == cb);
+}
+
+// Before the run: false (with the message) when the file cannot be written where it goes;
+// an existing file that is kept is announced.
+bool checkOutput(const Output& out, stats::ExistingFile existing) {
+    const stats::OutputResult r = stats::checkOutputFile(out.path, existing);
+    if (r.status == stats::OutputStatus::Kept) {
+        std::fprintf(stderr,
+                     "ovfc stats: %s already exists and will be kept (give --overwrite to "
+                     "replace it)\n",
+                     out.keptText.c_str());
+        return true;
+    }
+    if (r.status == stats::OutputStatus::Written) return true;
+    std::fprintf(stderr, "ovfc stats: %s: %s\n", out.failure.c_str(),
+                 stats::outputFailureText(r).c_str());
+    return false;
+}
+
+// After the run: true when the file was written.
+bool writeOutput(const Output& out, const std::string& text, stats::ExistingFile existing) {
+    const stats::OutputResult r = stats::writeOutputFile(out.path, text, existing);
+    if (r.status == stats::OutputStatus::Written) return true;
+    if (r.status == stats::OutputStatus::Kept)
+        std::fprintf(stderr,
+                     "ovfc stats: %s already exists and is kept (give --overwrite to replace "
+                     "it)\n",
+                     out.keptText.c_str());
+    else
+        std::fprintf(stderr, "ovfc stats: %s: %s\n", out.failure.c_str(),
+                     stats::outputFailureText(r).c_str());
+    return false;
+}
+
 int runStats(const Args& given) {
     Args args = given;
     stats::StatSettings settings;
@@ -100,6 +148,17 @@ int runStats(const Args& given) {
                 : byNumber && !parseInt(trimNumber, settings.trimValue))
         return ovfc_tool::usageError("stats");
 
+    if (!jsonFile.empty() && sameFile(jsonFile, logFile)) return ovfc_tool::usageError("stats");
+
+    // The files are checked before any image is processed: a run whose results cannot be
+    // written is not started.
+    const stats::ExistingFile existing =
+        overwrite ? stats::ExistingFile::Replace : stats::ExistingFile::Keep;
+    const Output log{logFile, "cannot write the log file " + logFile, "log file " + logFile};
+    const Output json{jsonFile, "cannot write " + jsonFile, "file " + jsonFile};
+    if (!checkOutput(log, existing) || (!jsonFile.empty() && !checkOutput(json, existing)))
+        return 1;
+
     const int init = OvfcLoadConfig(ovfc_tool::findConfig(config).c_str());
     if (init != 0) {
         std::fprintf(stderr, "ovfc stats: cannot initialise the face library with %s: %s\n",
@@ -124,7 +183,6 @@ int runStats(const Args& given) {
                          std::string(appstrings::faceErrorText(3)).c_str());
             return 1;
     }
-    const bool keepLog = !overwrite && platform::isReadableFile(logFile);
     std::printf("%d samples x %d registered images\n", run.sampleCount(), run.registeredCount());
     std::fflush(stdout);
 
@@ -154,28 +212,16 @@ int runStats(const Args& given) {
                                              : appstrings::faceErrorText(10))
                             .c_str());
 
+    // 0 only for a complete run whose files were all written; a file kept or not written
+    // makes it 1.
     int status = complete ? 0 : 1;
     const std::string version = matcher.version();
-    if (keepLog) {
-        std::fprintf(stderr,
-                     "ovfc stats: log file %s already exists and is kept (give "
-                     "--overwrite to replace it)\n",
-                     logFile.c_str());
-    } else if (!stats::writeStatLog(logFile, stats::statLogText(run, version, clock))) {
-        std::fprintf(stderr, "ovfc stats: cannot write the log file %s\n", logFile.c_str());
-        status = 1;
-    } else {
+    if (writeOutput(log, stats::statLogText(run, version, clock), existing))
         std::printf("log written to %s\n", logFile.c_str());
-    }
-    if (!jsonFile.empty()) {
-        std::ofstream out(jsonFile, std::ios::binary | std::ios::trunc);
-        out << stats::statJson(run, version);
-        out.close();
-        if (!out) {
-            std::fprintf(stderr, "ovfc stats: cannot write %s\n", jsonFile.c_str());
-            status = 1;
-        }
-    }
+    else
+        status = 1;
+    if (!jsonFile.empty() && !writeOutput(json, stats::statJson(run, version), existing))
+        status = 1;
     return status;
 }
 

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "stats/stat_output.h"
+
 namespace stats {
 
 namespace {
@@ -148,10 +150,7 @@ std::string statLogText(const StatRun& run, const std::string& libraryVersion, S
 }
 
 bool writeStatLog(const std::string& path, const std::string& text) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    return std::fclose(file.release()) == 0 && written;
+    return writeOutputFile(path, text).status == OutputStatus::Written;
 }
 
 bool isStatLog(const std::string& path) {

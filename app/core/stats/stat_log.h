@@ -16,7 +16,8 @@ std::string statLogText(const StatRun& run, const std::string& libraryVersion, S
 // "Www Mmm dd hh:mm:ss yyyy\n" (English names, day of month with a leading zero).
 std::string logTimeText(const std::tm& tm);
 
-// Writes the text to the file, replacing it; false when it cannot be written.
+// Writes the text to the file, replacing it whole (writeOutputFile); false when it cannot be
+// written, the old file then being left as it was.
 bool writeStatLog(const std::string& path, const std::string& text);
 
 // The view's check: the file opens and its first line begins with ten 0xC4 bytes.

@@ -99,9 +99,51 @@ TEST_F(StatsCliTest, SyntheticSetLogAndFigures) {
 
 TEST_F(StatsCliTest, ExistingLogIsKeptWithoutOverwrite) {
     { std::ofstream(dir / "OVFC.LOG") << "keep me\n"; }
-    ASSERT_EQ(ovfc("stats " + paths() + " --ignore-errors", dir / "out.txt"), 0) << out();
+    // The run writes no log, so it is no complete success.
+    ASSERT_EQ(ovfc("stats " + paths() + " --ignore-errors", dir / "out.txt"), 1) << out();
     EXPECT_EQ(readFile(dir / "OVFC.LOG"), "keep me\n");
     EXPECT_NE(out().find("already exists and is kept"), std::string::npos) << out();
+}
+
+TEST_F(StatsCliTest, ExistingJsonIsKeptWithoutOverwrite) {
+    { std::ofstream(dir / "run.json") << "{\"keep\": 1}\n"; }
+    EXPECT_EQ(ovfc("stats " + paths() + " --ignore-errors --json " + (dir / "run.json").string(),
+                   dir / "out.txt"),
+              1)
+        << out();
+    EXPECT_EQ(readFile(dir / "run.json"), "{\"keep\": 1}\n");
+    EXPECT_NE(out().find("run.json already exists and is kept"), std::string::npos) << out();
+    EXPECT_TRUE(stats::isStatLog((dir / "OVFC.LOG").string())) << "the new log is written";
+}
+
+TEST_F(StatsCliTest, UnwritableLogFailsBeforeTheRun) {
+    const std::string missing = (dir / "no" / "such" / "OVFC.LOG").string();
+    EXPECT_EQ(ovfc("stats --source '" + (dir / "set").string() + "/*.TIF' --log " + missing +
+                       " --json " + (dir / "run.json").string(),
+                   dir / "out.txt"),
+              1);
+    EXPECT_NE(out().find("cannot write the log file " + missing), std::string::npos) << out();
+    EXPECT_EQ(out().find("matched"), std::string::npos) << "images were processed: " << out();
+    EXPECT_FALSE(fs::exists(dir / "run.json"));
+
+    // A log path that names a folder cannot be replaced either.
+    fs::create_directories(dir / "folder.log");
+    EXPECT_EQ(ovfc("stats --source '" + (dir / "set").string() + "/*.TIF' --overwrite --log " +
+                       (dir / "folder.log").string(),
+                   dir / "out.txt"),
+              1);
+    EXPECT_NE(out().find("is a folder"), std::string::npos) << out();
+    EXPECT_EQ(out().find("matched"), std::string::npos) << out();
+}
+
+TEST_F(StatsCliTest, UnwritableJsonFailsBeforeTheRun) {
+    // A regular file where the JSON's folder should be.
+    { std::ofstream(dir / "plain") << "x"; }
+    const std::string json = (dir / "plain" / "run.json").string();
+    EXPECT_EQ(ovfc("stats " + paths() + " --json " + json, dir / "out.txt"), 1);
+    EXPECT_NE(out().find("cannot write " + json), std::string::npos) << out();
+    EXPECT_EQ(out().find("matched"), std::string::npos) << out();
+    EXPECT_FALSE(fs::exists(dir / "OVFC.LOG")) << "no log of a run that did not start";
 }
 
 TEST_F(StatsCliTest, FirstErrorStopsTheRunUnlessIgnored) {
@@ -120,6 +162,10 @@ TEST_F(StatsCliTest, BadOptionsAndEmptySets) {
     EXPECT_EQ(ovfc("stats " + paths() + " --trim-score 100 --trim-number 5", dir / "out.txt"), 2);
     EXPECT_EQ(ovfc("stats " + paths() + " --trim-number many", dir / "out.txt"), 2);
     EXPECT_EQ(ovfc("stats " + paths() + " --unknown", dir / "out.txt"), 2);
+    // The JSON must not replace the log.
+    EXPECT_EQ(
+        ovfc("stats " + paths() + " --json " + (dir / "." / "OVFC.LOG").string(), dir / "out.txt"),
+        2);
     EXPECT_EQ(ovfc("stats " + paths() + " --sample-mask '9*'", dir / "out.txt"), 1);
     EXPECT_NE(out().find("Images not found!"), std::string::npos) << out();
     EXPECT_FALSE(fs::exists(dir / "OVFC.LOG"));
