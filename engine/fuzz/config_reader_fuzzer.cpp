@@ -49,7 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     (void)store.set("param", "gamma", "1");
-    if (store.save(saved) == 0) {
+    std::remove(saved.c_str());  // written whole each time, not merged into the last one
+    const bool whole = !store.loadProblem().has_value();
+    const int saveRc = store.save(saved);
+    if (whole != (saveRc == 0) && saveRc != ovfc::kFileError) __builtin_trap();
+    if (saveRc == 0) {
         ovfc::ConfigStore again;
         if (again.load(saved) != 0) __builtin_trap();
     }

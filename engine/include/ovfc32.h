@@ -8,7 +8,9 @@
  *   25  a file could not be opened or written
  *   26  face geometry out of limits
  *   27  not a valid descriptor
- *   28  parameter or section not found; configuration error
+ *   28  parameter or section not found; configuration error; a value the configuration
+ *       file cannot hold (OvfcSetParam); a configuration that did not read whole
+ *       (OvfcSaveConfig)
  *   29  request not supported (unknown service, two descriptors compared,
  *       missing required argument)
  *   30  no face found
@@ -63,11 +65,20 @@ OVFC_API int16_t OvfcDone(void);
 /* Copies the version text (9 bytes with the terminator) into the buffer. */
 OVFC_API int16_t OvfcGetVersion(char* buffer);
 /* Saves the configuration. A name with a directory separator is used as given; otherwise
- * the file (default "ovfc.ini") is written next to the library. */
+ * the file (default "ovfc.ini") is written next to the library. An existing file keeps its
+ * comments, blank lines and order: only values that differ are changed, new keys go to the
+ * end of their section, new sections to the end. Saved over the file it was loaded from,
+ * only the keys set since the load are written. Writers take an exclusive lock on
+ * "<file>.lock" and replace the file through a fresh temporary file.
+ * 0; 2 before initialisation; 25 when the file cannot be read, locked or written; 28 when
+ * the loaded configuration or the existing file did not read whole (a header without ']',
+ * binary data, more than 16 sections or 160 keys, a missing include): nothing is written. */
 OVFC_API int16_t OvfcSaveConfig(const char* path);
 /* Copies a value (at most 32 characters and the terminator) into the buffer. */
 OVFC_API int16_t OvfcGetParam(const char* section, const char* key, char* value);
-/* Sets or adds a value in memory; 3 when 16 sections or 160 keys of a section are in use. */
+/* Sets or adds a value in memory; 3 when 16 sections or 160 keys of a section are in use;
+ * 28 when the value is longer than 32 characters or the section, key or value holds a
+ * line break (\n or \r); 29 for a NULL argument. Nothing is changed on error. */
 OVFC_API int16_t OvfcSetParam(const char* section, const char* key, const char* value);
 
 /* Creates the descriptor of the face in the image into a buffer of

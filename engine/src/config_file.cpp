@@ -1,11 +1,9 @@
-// Reading and writing the configuration file.
+// Reading the configuration file.
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "config_store.h"
-#include "platform/clock.h"
 #include "platform/paths.h"
 #include "status.h"
 
@@ -22,27 +20,59 @@ bool isSpace(int c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Skips white space, then reads one word; false at the end of the file.
-bool readWord(std::FILE* f, std::string& word) {
-    word.clear();
-    int c;
-    while ((c = std::fgetc(f)) != EOF && isSpace(c)) {
+// Control bytes other than white space: the file is not text.
+bool isBinary(std::string_view text) {
+    for (const char ch : text) {
+        const auto u = static_cast<unsigned char>(ch);
+        if ((u < 0x20 && !isSpace(u)) || u == 0x7F) return true;
     }
-    if (c == EOF) return false;
-    while (c != EOF && !isSpace(c)) {
-        word += static_cast<char>(c);
-        c = std::fgetc(f);
-    }
-    if (c != EOF) std::ungetc(c, f);
-    return true;
+    return false;
 }
 
-// The rest of the line, at most kLineChars characters (the newline included when it fits).
-std::string readLine(std::FILE* f) {
-    char buf[ConfigStore::kLineChars + 1];
-    if (std::fgets(buf, sizeof buf, f) == nullptr) return {};
-    return std::string(buf);
+// The whole file; false when it cannot be read.
+bool slurp(const std::string& path, std::string& text) {
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) text.append(buf, n);
+    return std::ferror(file.get()) == 0;
 }
+
+// A read position in the text of one file.
+class Cursor {
+  public:
+    explicit Cursor(const std::string& text) : text_(text) {}
+    int get() { return pos_ < text_.size() ? static_cast<unsigned char>(text_[pos_++]) : EOF; }
+    void unget() { --pos_; }
+    // Skips white space, then reads one word; false at the end of the text.
+    bool word(std::string& out) {
+        out.clear();
+        while (pos_ < text_.size() && isSpace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        if (pos_ >= text_.size()) return false;
+        while (pos_ < text_.size() && !isSpace(static_cast<unsigned char>(text_[pos_])))
+            out += text_[pos_++];
+        return true;
+    }
+    // The rest of the line, at most kLineChars characters (the newline included when it fits).
+    std::string_view line() {
+        const std::size_t start = pos_;
+        while (pos_ < text_.size() && pos_ - start < ConfigStore::kLineChars)
+            if (text_[pos_++] == '\n') break;
+        return std::string_view(text_).substr(start, pos_ - start);
+    }
+    std::size_t pos() const { return pos_; }
+    // The 1-based number of the line that holds the character at the offset.
+    int lineAt(std::size_t at) const {
+        int n = 1;
+        for (std::size_t i = 0; i < at && i < text_.size(); ++i) n += text_[i] == '\n';
+        return n;
+    }
+
+  private:
+    const std::string& text_;
+    std::size_t pos_ = 0;
+};
 
 // The first white-space-delimited word of the text; empty when there is none.
 std::string firstWord(std::string_view text) {
@@ -58,13 +88,13 @@ std::string firstWord(std::string_view text) {
 int ConfigStore::readFile(const std::string& path, int depth) {
     // Only regular files: a directory or a device is not a configuration.
     if (depth > kMaxIncludeDepth || !platform::isReadableFile(path)) return kFileError;
-    File file(std::fopen(path.c_str(), "r"));
-    if (!file) return kFileError;
-    std::FILE* f = file.get();
+    std::string text;
+    if (!slurp(path, text)) return kFileError;
+    Cursor in(text);
     bool comment = false;
     std::string word1, word2;
     int c;
-    while ((c = std::fgetc(f)) != EOF) {
+    while ((c = in.get()) != EOF) {
         if (c == '\n') {
             comment = false;
             continue;
@@ -72,62 +102,57 @@ int ConfigStore::readFile(const std::string& path, int depth) {
         if (c == ';') comment = true;
         if (comment || isSpace(c)) continue;
         if (c == '#') {
-            const bool both = readWord(f, word1) && readWord(f, word2);
+            const std::size_t at = in.pos() - 1;
+            const bool both = in.word(word1) && in.word(word2);
             if (both && equalNoCase(word1, "include")) {
                 std::string target = word2;
                 if (!platform::hasSeparator(word2) && platform::hasSeparator(path))
                     target = platform::directoryPart(path) + word2;
                 const int rc = readFile(target, depth + 1);
-                if (rc != kOk) return rc;
+                if (rc != kOk) {
+                    noteProblem(path, in.lineAt(at), "cannot read the included " + target);
+                    return rc;
+                }
             }
             continue;
         }
         if (c == '[') {
-            if (sectionCount() >= kMaxSections) break;
-            const std::string line = readLine(f);
+            const int lineNo = in.lineAt(in.pos() - 1);
+            if (sectionCount() >= kMaxSections) {
+                noteProblem(path, lineNo, "more than 16 sections");
+                break;
+            }
+            const std::string_view line = in.line();
             const auto close = line.find(']');
-            if (close == std::string::npos) break;
-            sections_.push_back(
-                ConfigSection{firstWord(std::string_view(line).substr(0, close)), {}, false});
+            if (close == std::string::npos) {
+                noteProblem(path, lineNo, "section header without ']' in its first 79 characters");
+                break;
+            }
+            if (isBinary(line.substr(0, close))) {
+                noteProblem(path, lineNo, "binary data");
+                break;
+            }
+            sections_.push_back(ConfigSection{firstWord(line.substr(0, close)), {}, false});
             continue;
         }
         if (sections_.empty()) continue;
-        std::ungetc(c, f);
-        const std::string line = readLine(f);
+        in.unget();
+        const int lineNo = in.lineAt(in.pos());
+        const std::string_view line = in.line();
+        if (isBinary(line)) {
+            noteProblem(path, lineNo, "binary data");
+            break;
+        }
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
-        const std::string key = firstWord(std::string_view(line).substr(0, eq));
-        const std::string value = firstWord(std::string_view(line).substr(eq + 1));
+        const std::string key = firstWord(line.substr(0, eq));
+        const std::string value = firstWord(line.substr(eq + 1));
         if (key.empty() || value.empty()) continue;
         ConfigSection& s = sections_.back();
         if (static_cast<int>(s.entries.size()) < kMaxEntries)
             s.entries.push_back(ConfigEntry{key, value.substr(0, kMaxValue)});
-    }
-    return kOk;
-}
-
-int ConfigStore::save(const std::string& path) const {
-    // Written beside the target and renamed over it, so a failed write keeps the old file.
-    const std::string temp = path + ".tmp";
-    File file(std::fopen(temp.c_str(), "w"));
-    if (!file) return kFileError;
-    std::FILE* f = file.get();
-    const std::string rule = std::string(78, '-');
-    std::fprintf(f, ";%s\n; Facial Recognition Library INI file created by OVFC %s;%s\n",
-                 rule.c_str(), platform::ctimeNow().c_str(), rule.c_str());
-    for (const auto& s : sections_) {
-        std::fprintf(f, "\n[%s]\n", s.name.c_str());
-        for (const auto& e : s.entries)
-            std::fprintf(f, "%s = %s\n", e.key.c_str(), e.value.c_str());
-    }
-    const bool failed = std::ferror(f) != 0;
-    if (std::fclose(file.release()) != 0 || failed) {
-        std::remove(temp.c_str());
-        return kFileError;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return kFileError;
+        else
+            noteProblem(path, lineNo, "more than 160 keys in section [" + s.name + "]");
     }
     return kOk;
 }

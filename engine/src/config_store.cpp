@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <stdlib.h>
+
 #include "status.h"
 
 namespace ovfc {
@@ -124,8 +126,33 @@ int ConfigStore::setIn(ConfigSection& s, std::string_view key, std::string_view 
     return kOk;
 }
 
+std::string ConfigStore::resolvedPath(const std::string& path) {
+    char buf[PATH_MAX];
+    return ::realpath(path.c_str(), buf) != nullptr ? std::string(buf) : std::string();
+}
+
+bool ConfigStore::hasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+ValueFault ConfigStore::valueFault(std::string_view value) {
+    if (hasLineBreak(value)) return ValueFault::kLineBreak;
+    if (value.size() > kMaxValue) return ValueFault::kTooLong;
+    return ValueFault::kNone;
+}
+
+void ConfigStore::noteProblem(const std::string& file, int line, std::string reason) {
+    if (!problem_) problem_ = LoadProblem{file, line, std::move(reason)};
+}
+
 int ConfigStore::set(std::string_view section, std::string_view key, std::string_view value) {
+    // A line break would be written verbatim and read back as further keys or sections.
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) return kConfigError;
     ++generation_;
+    const bool known = std::any_of(changes_.begin(), changes_.end(), [&](const ChangedKey& c) {
+        return equalNoCase(c.section, section) && equalNoCase(c.key, key);
+    });
+    if (!known) changes_.push_back(ChangedKey{std::string(section), std::string(key)});
     ConfigSection* s = findSection(section);
     if (s == nullptr) {
         if (sectionCount() >= kMaxSections) return kNoMemory;
@@ -140,6 +167,9 @@ void ConfigStore::empty() {
     ++generation_;
     sections_.clear();
     sections_.shrink_to_fit();
+    problem_.reset();
+    changes_.clear();
+    origin_.clear();
 }
 
 int ConfigStore::load(const std::string& path) {
@@ -150,6 +180,8 @@ int ConfigStore::load(const std::string& path) {
         return kNoMemory;
     }
     const int rc = readFile(path, 0);
+    origin_ = resolvedPath(path);
+    if (rc != kOk) noteProblem(path, 0, "the file or a file it includes cannot be read");
     for (auto& s : sections_) {
         std::stable_sort(s.entries.begin(), s.entries.end(),
                          [](const ConfigEntry& a, const ConfigEntry& b) {

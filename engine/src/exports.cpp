@@ -64,6 +64,8 @@ OVFC_API int16_t OvfcGetParam(const char* section, const char* key, char* value)
 OVFC_API int16_t OvfcSetParam(const char* section, const char* key, const char* value) {
     return guardedInitialised([&]() -> int {
         if (section == nullptr || key == nullptr || value == nullptr) return kNotSupported;
+        // The store would cut a long value; refused here so that nothing is lost unnoticed.
+        if (ConfigStore::valueFault(value) != ValueFault::kNone) return kConfigError;
         return libraryState().config.set(section, key, value);
     });
 }

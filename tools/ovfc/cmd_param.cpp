@@ -23,6 +23,9 @@ int runParam(const ovfc_tool::Args& given) {
         std::fprintf(stderr, "ovfc param: cannot read %s\n", file.c_str());
         return 3;
     }
+    if (const auto& problem = store.loadProblem())
+        std::fprintf(stderr, "ovfc param: %s:%d: %s; the rest of the file was not read\n",
+                     problem->file.c_str(), problem->line, problem->reason.c_str());
     if (args.size() == 2) {
         const std::string* value = store.find(args[0], args[1]);
         if (value == nullptr) {
@@ -32,6 +35,25 @@ int runParam(const ovfc_tool::Args& given) {
         }
         std::printf("%s\n", value->c_str());
         return 0;
+    }
+    if (ovfc::ConfigStore::hasLineBreak(args[0]) || ovfc::ConfigStore::hasLineBreak(args[1])) {
+        std::fprintf(stderr, "ovfc param: a section or key must not hold a line break\n");
+        return 2;
+    }
+    switch (ovfc::ConfigStore::valueFault(args[2])) {
+        case ovfc::ValueFault::kTooLong:
+            std::fprintf(stderr, "ovfc param: the value is longer than %zu characters\n",
+                         ovfc::ConfigStore::kMaxValue);
+            return 2;
+        case ovfc::ValueFault::kLineBreak:
+            std::fprintf(stderr, "ovfc param: the value must not hold a line break\n");
+            return 2;
+        case ovfc::ValueFault::kNone:
+            break;
+    }
+    if (store.loadProblem()) {
+        std::fprintf(stderr, "ovfc param: %s did not read whole; not saved\n", path.c_str());
+        return 3;
     }
     if (store.set(args[0], args[1], args[2]) != 0) {
         std::fprintf(stderr, "ovfc param: no room for [%s] %s\n", args[0].c_str(), args[1].c_str());
