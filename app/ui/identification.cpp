@@ -22,14 +22,6 @@ void colourText(QLabel* label, const QColor& colour, const QString& text) {
     label->setText(text);
 }
 
-// The picture of a face record as the panels take it; empty when it has none.
-std::vector<std::uint8_t> pictureOf(const persons::FaceRecord& face) {
-    if (!face.picture ||
-        face.picture.size() < std::uint32_t{capture::kFrameWidth} * capture::kFrameHeight)
-        return {};
-    return {face.picture.data(), face.picture.data() + face.picture.size()};
-}
-
 }  // namespace
 
 class Identification::Sounds final : public identify::SoundPlayer {
@@ -69,13 +61,13 @@ class Identification::View final : public identify::RunView {
         });
     }
     void candidate(const identify::CandidateFace& face) override {
-        post([this, picture = pictureOf(face.face), label = label(face)] {
-            show(owner_.client_.match(), picture, label);
+        post([this, picture = facePicture(face.face), label = label(face)] {
+            owner_.client_.match()->showFace(picture, label);
         });
     }
     void best(const identify::CandidateFace& face) override {
-        post([this, picture = pictureOf(face.face), label = label(face), score = face.score] {
-            show(owner_.client_.found(), picture, label);
+        post([this, picture = facePicture(face.face), label = label(face), score = face.score] {
+            owner_.client_.found()->showFace(picture, label);
             QProgressBar* bar = owner_.client_.foundScore();
             bar->setValue(std::clamp(score, bar->minimum(), bar->maximum()));
             owner_.client_.matchScore()->setValue(bar->value());
@@ -92,14 +84,6 @@ class Identification::View final : public identify::RunView {
     }
     static QString label(const identify::CandidateFace& face) {
         return face.slot >= 0 ? QStringLiteral("Face %1").arg(face.slot + 1) : QString();
-    }
-    static void show(PanelView* view, const std::vector<std::uint8_t>& picture,
-                     const QString& label) {
-        if (picture.empty()) {
-            view->panel().clear();
-        } else {
-            view->panel().showPicture(picture.data(), nullptr, label.toStdString());
-        }
     }
 
     Identification& owner_;

@@ -86,6 +86,21 @@ void PanelView::stopLive() {
     refresh();
 }
 
+void PanelView::showFace(const std::vector<std::uint8_t>& picture, const QString& label) {
+    if (picture.empty()) {
+        panel_->clear();
+    } else {
+        panel_->showPicture(picture.data(), nullptr, label.toStdString());
+    }
+}
+
+std::vector<std::uint8_t> facePicture(const persons::FaceRecord& face) {
+    if (!face.picture ||
+        face.picture.size() < std::uint32_t{capture::kFrameWidth} * capture::kFrameHeight)
+        return {};
+    return {face.picture.data(), face.picture.data() + face.picture.size()};
+}
+
 void PanelView::refresh() {
     if (label_) label_->setText(QString::fromStdString(panel_->snapshot().label));
     update();

@@ -19,6 +19,7 @@
 #include "capture/capture_device.h"
 #include "element_painter.h"
 #include "panels/image_panel.h"
+#include "persons/face_record.h"
 #include "platform/registry.h"
 
 namespace ui {
@@ -53,6 +54,9 @@ class PanelView final : public QFrame {
     int startLive(bool process);
     void stopLive();
 
+    // Shows a stored face's picture (from facePicture) with its label; no picture clears.
+    void showFace(const std::vector<std::uint8_t>& picture, const QString& label);
+
     // Called with (id, 2104) after a paste.
     void setCommandHandler(std::function<void(int id, int code)> handler) {
         command_ = std::move(handler);
@@ -83,5 +87,8 @@ class PanelView final : public QFrame {
     bool attached_ = false;
     std::function<void(int, int)> command_;
 };
+
+// The picture of a stored face as a copy the panels take; empty when it has none.
+std::vector<std::uint8_t> facePicture(const persons::FaceRecord& face);
 
 }  // namespace ui

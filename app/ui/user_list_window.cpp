@@ -26,13 +26,6 @@ constexpr int kSlotRole = Qt::UserRole + 1;
 constexpr std::uint8_t kSearchOptions = panels::kShowPicture | panels::kShowElements;
 constexpr std::uint8_t kSearchMenu = panels::kAllowImage | panels::kAllowElements;
 
-std::vector<std::uint8_t> pictureOf(const persons::FaceRecord& face) {
-    if (!face.picture ||
-        face.picture.size() < std::uint32_t{capture::kFrameWidth} * capture::kFrameHeight)
-        return {};
-    return {face.picture.data(), face.picture.data() + face.picture.size()};
-}
-
 QString local(const std::string& s) {
     return QString::fromLocal8Bit(s.c_str());
 }
@@ -53,12 +46,8 @@ class UserListWindow::View final : public identify::SearchView {
         post([this, matched] { owner_.progress_->setValue(matched); });
     }
     void candidate(const identify::CandidateFace& face) override {
-        post([this, picture = pictureOf(face.face)] {
-            if (picture.empty()) {
-                owner_.face_->panel().clear();
-            } else {
-                owner_.face_->panel().showPicture(picture.data(), nullptr, std::string());
-            }
+        post([this, picture = facePicture(face.face)] {
+            owner_.face_->showFace(picture, QString());
         });
     }
     void finished(const identify::SearchResult& result) override {
@@ -292,14 +281,8 @@ void UserListWindow::showFace(std::uint32_t personId, int slot) {
     base_.loadFaceImages(person);
     if (slot < 0 || static_cast<std::size_t>(slot) >= person.faces.size() || !person.faces[slot])
         return;
-    const std::vector<std::uint8_t> picture =
-        pictureOf(*person.faces[static_cast<std::size_t>(slot)]);
-    if (picture.empty()) {
-        face_->panel().clear();
-    } else {
-        face_->panel().showPicture(picture.data(), nullptr,
-                                   local(person.userId).trimmed().toStdString());
-    }
+    face_->showFace(facePicture(*person.faces[static_cast<std::size_t>(slot)]),
+                    local(person.userId).trimmed());
 }
 
 void UserListWindow::updateButtons() {
