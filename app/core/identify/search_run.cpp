@@ -13,6 +13,21 @@ namespace identify {
 using persons::FaceRecord;
 using persons::PersonRecord;
 
+namespace {
+
+// A candidate entry for the person, with no face yet.
+SearchCandidate entryOf(const PersonRecord& person, std::int32_t score) {
+    SearchCandidate c;
+    c.personId = person.id;
+    c.personRecno = person.recno;
+    c.userId = person.userId;
+    c.name = person.name;
+    c.bestScore = score;
+    return c;
+}
+
+}  // namespace
+
 SearchSettings SearchSettings::from(const settings::AppSettings& s, std::string userBox,
                                     bool stopAfterFirstUser, bool showPictures) {
     SearchSettings r;
@@ -193,13 +208,7 @@ void SearchRun::matchOne(State& st, const PersonRecord& person, FaceRecord& face
         auto it = std::find_if(r.candidates.begin(), r.candidates.end(),
                                [&](const SearchCandidate& c) { return c.personId == person.id; });
         if (it == r.candidates.end()) {
-            SearchCandidate c;
-            c.personId = person.id;
-            c.personRecno = person.recno;
-            c.userId = person.userId;
-            c.name = person.name;
-            c.bestScore = score;
-            r.candidates.push_back(std::move(c));
+            r.candidates.push_back(entryOf(person, score));
             it = r.candidates.end() - 1;
         }
         it->faces.push_back(matched);
@@ -213,12 +222,7 @@ void SearchRun::matchOne(State& st, const PersonRecord& person, FaceRecord& face
     const std::uint8_t margin = st.settings.bestCandidate;
     if (!ok || margin == 0 || score + margin <= st.settings.searchThreshold) return;
     if (r.bestStranger && score <= r.bestStranger->bestScore) return;
-    SearchCandidate c;
-    c.personId = person.id;
-    c.personRecno = person.recno;
-    c.userId = person.userId;
-    c.name = person.name;
-    c.bestScore = score;
+    SearchCandidate c = entryOf(person, score);
     c.faces.push_back(matched);
     r.bestStranger = std::move(c);
 }

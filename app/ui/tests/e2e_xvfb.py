@@ -245,6 +245,22 @@ def identify(bin_dir, work, display, args):
         log.close()
 
 
+def finish(xvfb, work, args):
+    """Ends the X server; shows the program's output after a failure; removes the work."""
+    xvfb.terminate()
+    xvfb.wait()
+    if failures:
+        with open(os.path.join(work, "ovfctest.log")) as f:
+            sys.stdout.write("--- program output ---\n" + f.read())
+    if not args.keep:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def summary():
+    print("%d passed, %d failed" % (passed, len(failures)))
+    return 1 if failures else 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("bin")
@@ -260,15 +276,8 @@ def main():
         try:
             identify(bin_dir, work, display, args)
         finally:
-            xvfb.terminate()
-            xvfb.wait()
-            if failures:
-                with open(os.path.join(work, "ovfctest.log")) as f:
-                    sys.stdout.write("--- program output ---\n" + f.read())
-            if not args.keep:
-                shutil.rmtree(work, ignore_errors=True)
-        print("%d passed, %d failed" % (passed, len(failures)))
-        return 1 if failures else 0
+            finish(xvfb, work, args)
+        return summary()
     faces = os.path.join(work, "faces")
     subprocess.run([os.path.join(bin_dir, "ovfc"), "facegen", "--persons", "3", "--images", "3",
                     "--seed", "7", "--out", faces], check=True, stdout=subprocess.DEVNULL)
@@ -348,16 +357,9 @@ def main():
         if app is not None and app.poll() is None:
             app.kill()
             app.wait()
-        xvfb.terminate()
-        xvfb.wait()
         log.close()
-        if failures:
-            with open(os.path.join(work, "ovfctest.log")) as f:
-                sys.stdout.write("--- program output ---\n" + f.read())
-        if not args.keep:
-            shutil.rmtree(work, ignore_errors=True)
-    print("%d passed, %d failed" % (passed, len(failures)))
-    return 1 if failures else 0
+        finish(xvfb, work, args)
+    return summary()
 
 
 if __name__ == "__main__":
