@@ -223,7 +223,7 @@ int UserListWindow::loadProbe(const QString& path) {
 }
 
 void UserListWindow::toggleSearch() {
-    if (run_->running()) {
+    if (searching_) {
         run_->stop();
         return;
     }
@@ -233,11 +233,13 @@ void UserListWindow::toggleSearch() {
     const identify::SearchSettings settings = identify::SearchSettings::from(
         settings_, userIds_->currentText().toStdString(), stopAfterFirst_->isChecked(), true);
     if (!run_->start(probeFrame_, settings)) return;
+    searching_ = true;
     search_->setText(QStringLiteral("&Stop"));
     updateButtons();
 }
 
 void UserListWindow::finished(const identify::SearchResult& result) {
+    searching_ = false;
     search_->setText(QStringLiteral("&Search"));
     updateButtons();
     if (result.end == identify::SearchEnd::UserNotFound) {
@@ -286,7 +288,7 @@ void UserListWindow::showFace(std::uint32_t personId, int slot) {
 }
 
 void UserListWindow::updateButtons() {
-    const bool running = run_ && run_->running();
+    const bool running = searching_;
     search_->setEnabled(frozen_ || running);
     live_->setEnabled(!running && env_.device.kind() != capture::Kind::None);
     load_->setEnabled(!running);

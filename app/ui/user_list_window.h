@@ -50,7 +50,8 @@ class UserListWindow final : public QDialog {
     QPushButton* searchButton() const { return search_; }
     QComboBox* userIds() const { return userIds_; }
     QCheckBox* stopAfterFirst() const { return stopAfterFirst_; }
-    bool searching() const { return run_ && run_->running(); }
+    // True from a started search until its result is shown on this thread.
+    bool searching() const { return searching_; }
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -76,7 +77,8 @@ class UserListWindow final : public QDialog {
     QProgressBar* progress_ = nullptr;
     QTreeWidget* results_ = nullptr;
     QLabel* counter_ = nullptr;
-    bool frozen_ = false;  // a probe is held
+    bool frozen_ = false;     // a probe is held
+    bool searching_ = false;  // the worker's result is not shown yet
     identify::Probe probeFrame_;
     identify::LibraryFaceMatcher matcher_;
     std::unique_ptr<View> view_;
