@@ -14,6 +14,8 @@
 #include "command_ids.h"
 #include "facelib/face_library.h"
 #include "options_sheet.h"
+#include "registration/browse_page.h"
+#include "registration/new_person_wizard.h"
 #include "texts.h"
 #include "versions_dialog.h"
 
@@ -52,6 +54,7 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
     client_ = new ClientArea(env, this);
     setCentralWidget(client_);
     userList_ = new UserListWindow(env, ctx_.base, ctx_.settings, this);
+    userList_->setPersonsChanged([this] { refreshUsers(); });
     oneToOne_ = new OneToOneDialog(env, ctx_.settings, ctx_.playSound, this);
     buildMenus();
     buildToolBar();
@@ -368,7 +371,11 @@ void MainWindow::onCommand(int id) {
             userList_->showSearch();
             return;
         case kCmdNewUser:
+            newUser();
+            return;
         case kCmdBrowseUsers:
+            userList_->showBrowse();
+            return;
         case kCmdStatistics:
             // The identification run and these windows come with their own modules.
             statusText()->setText(QStringLiteral("Not available in this version"));
@@ -395,6 +402,25 @@ void MainWindow::showOptions() {
         },
         this);
     sheet.exec();
+}
+
+void MainWindow::newUser() {
+    PanelEnvironment env{ctx_.device, ctx_.clipboard, ctx_.frames, ctx_.registry,
+                         [this] { return static_cast<int>(ctx_.settings.showElements); }};
+    NewPersonWizard wizard(
+        env, ctx_.base, ctx_.settings,
+        [this] {
+            refreshUsers();
+            userList_->refreshUsers();
+            userList_->browsePage()->refresh();
+        },
+        this);
+    // The main panel's live video gives the camera to the wizard while it runs.
+    if (identification_->running()) identification_->toggle();
+    const bool wasLive = client_->live()->panel().live();
+    if (wasLive) client_->live()->stopLive();
+    wizard.exec();
+    if (wasLive) restartLive();
 }
 
 void MainWindow::showVersions() {

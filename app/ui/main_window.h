@@ -71,6 +71,8 @@ class MainWindow final : public QMainWindow {
 
     void showOptions();
     void showVersions();
+    // The "Add record" wizard; the user boxes and the browse list are refreshed after a store.
+    void newUser();
 
   private:
     void buildMenus();

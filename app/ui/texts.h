@@ -17,4 +17,12 @@ inline QString faceErrorText(int code) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+// A person-base string (stored in the local 8-bit code page) as a Qt string, and back.
+inline QString localText(const std::string& text) {
+    return QString::fromLocal8Bit(text.c_str());
+}
+inline std::string localBytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
 }  // namespace ui

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "file_dialog.h"
+#include "registration/browse_page.h"
 #include "texts.h"
 
 namespace ui {
@@ -25,10 +26,6 @@ constexpr int kPersonRole = Qt::UserRole;
 constexpr int kSlotRole = Qt::UserRole + 1;
 constexpr std::uint8_t kSearchOptions = panels::kShowPicture | panels::kShowElements;
 constexpr std::uint8_t kSearchMenu = panels::kAllowImage | panels::kAllowElements;
-
-QString local(const std::string& s) {
-    return QString::fromLocal8Bit(s.c_str());
-}
 
 }  // namespace
 
@@ -69,6 +66,14 @@ UserListWindow::UserListWindow(const PanelEnvironment& environment, persons::Per
     setWindowTitle(QStringLiteral("User list"));
     setModal(false);
     pages_ = new QTabWidget;
+    browse_ = new BrowsePage(
+        env_, base_, settings_,
+        [this] {
+            refreshUsers();
+            if (changed_) changed_();
+        },
+        nullptr);
+    pages_->addTab(browse_, QStringLiteral("Browse registered users"));
     pages_->addTab(buildSearchPage(), QStringLiteral("Search a person"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_);
@@ -154,14 +159,23 @@ void UserListWindow::refreshUsers() {
     userIds_->clear();
     userIds_->addItem(QStringLiteral("(All)"));
     base_.forEachPerson([this](persons::PersonRecord& p) {
-        userIds_->addItem(local(p.userId).trimmed());
+        userIds_->addItem(localText(p.userId).trimmed());
         return true;
     });
     userIds_->setCurrentText(current.isEmpty() ? QStringLiteral("(All)") : current);
 }
 
+void UserListWindow::showBrowse() {
+    browse_->refresh();
+    pages_->setCurrentWidget(browse_);
+    show();
+    raise();
+    activateWindow();
+}
+
 void UserListWindow::showSearch() {
     refreshUsers();
+    pages_->setCurrentIndex(1);
     show();
     raise();
     activateWindow();
@@ -252,8 +266,8 @@ void UserListWindow::finished(const identify::SearchResult& result) {
         return;
     }
     auto addPerson = [this](const identify::SearchCandidate& c, const QString& rank) {
-        auto* item =
-            new QTreeWidgetItem(results_, {rank, local(c.userId), QString::number(c.bestScore)});
+        auto* item = new QTreeWidgetItem(results_,
+                                         {rank, localText(c.userId), QString::number(c.bestScore)});
         const int bestSlot =
             c.faces.empty() ? 0 : c.faces[static_cast<std::size_t>(c.bestFace)].slot;
         item->setData(0, kPersonRole, c.personId);
@@ -284,7 +298,7 @@ void UserListWindow::showFace(std::uint32_t personId, int slot) {
     if (slot < 0 || static_cast<std::size_t>(slot) >= person.faces.size() || !person.faces[slot])
         return;
     face_->showFace(facePicture(*person.faces[static_cast<std::size_t>(slot)]),
-                    local(person.userId).trimmed());
+                    localText(person.userId).trimmed());
 }
 
 void UserListWindow::updateButtons() {

@@ -1,11 +1,13 @@
 #pragma once
-// The "User list" window. Its "Search a person" page takes a probe from live video or an
+// The "User list" window. Its first page browses and edits the registered persons (see
+// registration/browse_page.h). Its "Search a person" page takes a probe from live video or an
 // image file and searches the person base for it on a worker: the candidates in a tree
 // (Rank, User ID, Score, each person with the faces that matched), the best stranger, the
 // counter, the progress in faces. Modeless; UI thread only; the search's reports come back
 // through queued calls.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "identify/library_seams.h"
@@ -24,11 +26,19 @@ class QTreeWidget;
 
 namespace ui {
 
+class BrowsePage;
+
 class UserListWindow final : public QDialog {
   public:
     UserListWindow(const PanelEnvironment& environment, persons::PersonBase& base,
                    const settings::AppSettings& settings, QWidget* parent);
     ~UserListWindow() override;  // stops a running search first
+
+    // Shows the window on its browse page.
+    void showBrowse();
+    // Called after the browse page changed the base; also refreshes the search page.
+    void setPersonsChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+    BrowsePage* browsePage() const { return browse_; }
 
     // Shows the window on its search page, live video in the probe panel when a device is
     // selected.
@@ -67,6 +77,8 @@ class UserListWindow final : public QDialog {
     persons::PersonBase& base_;
     const settings::AppSettings& settings_;
     QTabWidget* pages_ = nullptr;
+    BrowsePage* browse_ = nullptr;
+    std::function<void()> changed_;
     PanelView* probe_ = nullptr;
     PanelView* face_ = nullptr;
     QPushButton* live_ = nullptr;

@@ -32,6 +32,7 @@ constexpr Entry kTable[] = {
     {916, "&Continue"},
     {917, "&Capture"},
     {918, "&Live"},
+    {919, "&Add"},
     {940, "Add new user"},
     {941, "Browse user list"},
     {942, "Search a person"},

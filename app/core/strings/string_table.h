@@ -25,6 +25,7 @@ enum : int {
     kButtonContinue = 916,
     kButtonCapture = 917,
     kButtonLive = 918,
+    kButtonAdd = 919,
     kUnknownError = 970,
     kUserCancelled = 980,
 };
