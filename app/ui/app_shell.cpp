@@ -11,6 +11,7 @@
 #include "platform/module.h"
 #include "platform/paths.h"
 #include "texts.h"
+#include "ui_automation.h"
 
 namespace ui {
 
@@ -192,6 +193,7 @@ QByteArray AppShell::answer(const QByteArray& request) {
         if (window_) window_->userBox()->setCurrentText(QString::fromLocal8Bit(request.mid(5)));
         return "ok";
     }
+    if (request.startsWith("ui ") && automationEnabled()) return automationAnswer(request.mid(3));
     if (request == "status") {
         QJsonObject o;
         o[QStringLiteral("running")] = running_;

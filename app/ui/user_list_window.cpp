@@ -66,6 +66,7 @@ UserListWindow::UserListWindow(const PanelEnvironment& environment, persons::Per
     setWindowTitle(QStringLiteral("User list"));
     setModal(false);
     pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("user list pages"));
     browse_ = new BrowsePage(
         env_, base_, settings_,
         [this] {

@@ -63,11 +63,14 @@ ModifySheet::ModifySheet(const PanelEnvironment& environment, persons::PersonBas
     info_->setObjectName(QStringLiteral("PERSONPAGE1"));
     info_->set(registration::userInfoOf(sheet_.person()));
     pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("pages"));
     pages_->addTab(info_, QStringLiteral("User information"));
     pages_->addTab(buildFacesPage(), QStringLiteral("Faces"));
     pages_->addTab(buildProfilerPage(), QStringLiteral("Face profiler"));
     pages_->setCurrentIndex(first);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
     connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
     auto* layout = new QVBoxLayout(this);

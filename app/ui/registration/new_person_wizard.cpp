@@ -188,6 +188,12 @@ NewPersonWizard::NewPersonWizard(const PanelEnvironment& environment, persons::P
     addPage(new SummaryPage(*this));
     live_->attach();
     captured_->attach();
+    const std::pair<QWizard::WizardButton, const char*> names[] = {
+        {QWizard::BackButton, "Back"},
+        {QWizard::NextButton, "Next"},
+        {QWizard::FinishButton, "Finish"},
+        {QWizard::CancelButton, "Cancel"}};
+    for (const auto& [which, name] : names) button(which)->setObjectName(QString::fromLatin1(name));
 }
 
 NewPersonWizard::~NewPersonWizard() {

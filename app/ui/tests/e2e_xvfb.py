@@ -10,7 +10,14 @@ Scenario "identify": five persons enrolled from generated faces; the camera show
 frame of person 3: "Go!" welcomes person 3; with person 2 in the user box the same face is
 denied; a camera showing a person not enrolled is denied.
 
-usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify] [--screenshot FILE] [--keep DIR]
+Scenario "enrol": through the instance socket's "ui" requests, as a user would: the wizard
+enrols a person from the image-folder camera (three Adds, then the automatic phase to six
+faces), the person is checked with "ovfc base" and the tables with dbfread; the browse
+page's Modify renames it, deletes a face and runs the profiler; re-registration keeps every
+face; Delete removes the person.
+
+usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify|enrol] [--screenshot FILE]
+                   [--browse-screenshot FILE] [--keep DIR]
 """
 
 import argparse
@@ -245,6 +252,171 @@ def identify(bin_dir, work, display, args):
         log.close()
 
 
+def ui(sock_path, request):
+    return ask(sock_path, "ui " + request)
+
+
+def window_named(sock_path, title):
+    """The visible window with the title, from "ui windows"; None when not shown."""
+    answer = ui(sock_path, "windows")
+    try:
+        shown = json.loads(answer) if answer else []
+    except ValueError:
+        return None
+    return next((w for w in shown if w.get("title") == title), None)
+
+
+def press_when_enabled(sock_path, name, seconds=30):
+    return wait_for(lambda: ui(sock_path, "press " + name) == "ok", seconds) is not None
+
+
+def base_show(bin_dir, base, user):
+    r = subprocess.run([os.path.join(bin_dir, "ovfc"), "base", "--base", base, "show", user],
+                       capture_output=True, text=True)
+    return r.stdout if r.returncode == 0 else ""
+
+
+def enrol(bin_dir, work, display, args):
+    ovfc = os.path.join(bin_dir, "ovfc")
+    gen = os.path.join(work, "gen")
+    subprocess.run([ovfc, "facegen", "--persons", "1", "--images", "6", "--seed", "16",
+                    "--out", gen], check=True, stdout=subprocess.DEVNULL)
+    source = os.path.dirname(os.path.abspath(__file__)) + "/../../../config/synthetic"
+    with open(os.path.join(source, "ovfc.ini")) as f:
+        ini = f.read()
+    ini = re.sub(r"(?m)^(OwnScoreTreshold|SearchScoreTreshold)(\s*)=.*$", r"\1\2= 240", ini)
+    with open(os.path.join(work, "ovfc.ini"), "w") as f:
+        f.write(ini)
+    shutil.copy(os.path.join(source, "synthetic.dsc"), work)
+    camera = os.path.join(work, "camera")
+    os.makedirs(camera)
+    for name in sorted(os.listdir(gen)):
+        if name.upper().endswith(".TIF"):
+            shutil.copy(os.path.join(gen, name), os.path.join(camera, name))
+    base = os.path.join(work, "Base")
+    registry = os.path.join(work, "registry.reg")
+    write_registry(registry, "\"Person face number\"=hex(4):03\n")
+    sock_path = os.path.join(work, "instance")
+    env = program_env(work, display, registry, sock_path, camera)
+    env["OVFC_AUTOMATION"] = "1"
+    log = open(os.path.join(work, "ovfctest.log"), "w")
+    app = subprocess.Popen([os.path.join(bin_dir, "ovfctest"), "--base", base], env=env,
+                           cwd=work, stdout=log, stderr=subprocess.STDOUT)
+    try:
+        ready = wait_for(lambda: (lambda s: s if s and s.get("faces", 0) >= 1 else None)(
+            status(sock_path)), 60)
+        if not check(ready is not None, "live faces in the main window"):
+            return
+        # The wizard: user information.
+        ui(sock_path, "press cmd1101")
+        check(wait_for(lambda: window_named(sock_path, "Add record"), 20) is not None,
+              "New user opens the Add record wizard")
+        check(ui(sock_path, "press Next") != "ok", "Next is disabled without a user ID")
+        ui(sock_path, "set Unique_User_ID   eNrol")
+        ui(sock_path, "set Full_name   Enrolled Person")
+        check(ui(sock_path, "press Next") == "ok", "Next with a user ID")
+        # Face capturing: three manual Adds, then the automatic phase.
+        for k in range(1, 4):
+            check(press_when_enabled(sock_path, "Capture"), "Add %d is offered" % k)
+            check(wait_for(lambda: ui(sock_path, "text progress") == str(k), 20) is not None,
+                  "the progress bar counts face %d" % k)
+            if k == 1 and args.screenshot:
+                shot(display, window_named(sock_path, "Add record")["window"], args.screenshot)
+        summary_text = wait_for(lambda: (lambda t: t if "Captured faces: 6" in t else None)(
+            ui(sock_path, "text summary")), 120)
+        check(summary_text is not None,
+              "the automatic phase reaches six faces and the summary (%s)" %
+              ui(sock_path, "text summary"))
+        check(ui(sock_path, "press Finish") == "ok", "Finish")
+        stored = wait_for(lambda: base_show(bin_dir, base, "Enrol"), 20)
+        check(stored is not None and "User ID: Enrol" in stored and "Faces: 6" in stored
+              and "Name: Enrolled Person" in stored,
+              "ovfc base show: Enrol with six faces, name without leading blanks")
+        # Debian's python3 has dbfread; another one on the path may not.
+        python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+        tables = subprocess.run([python, "-c", DBF_CHECK, base], capture_output=True, text=True)
+        check(tables.returncode == 0 and tables.stdout.strip() == "Enrol|6|6",
+              "dbfread: one person Enrol with six face records (%s)" % tables.stdout.strip())
+        check(wait_for(lambda: status(sock_path).get("users") == 1, 10) is not None,
+              "the main window's user box lists the new person")
+
+        # The browse page.
+        ui(sock_path, "press cmd1102")
+        browse = wait_for(lambda: window_named(sock_path, "User list"), 20)
+        check(browse is not None and ui(sock_path, "text Record") == "1 of 1",
+              "Browse users lists the person (%s)" % ui(sock_path, "text Record"))
+        check(ui(sock_path, "text face_caption") == "Face 1 of 6", "the face view shows face 1")
+        if args.browse_screenshot and browse is not None:
+            shot(display, browse["window"], args.browse_screenshot)
+
+        # Modify: new name, one face deleted, a profiler run.
+        check(ui(sock_path, "press Modify") == "ok", "Modify")
+        check(wait_for(lambda: window_named(sock_path, "Modify user"), 20) is not None,
+              "the Modify user sheet opens")
+        ui(sock_path, "set Full_name Renamed Person")
+        ui(sock_path, "tab pages 1")
+        ui(sock_path, "row faces 1")
+        ui(sock_path, "press Delete")
+        box = wait_for(lambda: (lambda w: w if w and w.get("modal") else None)(
+            window_named(sock_path, "Delete face")), 10)
+        check(box is not None and box.get("text") == "Do you realy want to delete this record?",
+              "deleting a face asks first")
+        ui(sock_path, "answer Yes")
+        check(wait_for(lambda: ui(sock_path, "text faces") == "5", 10) is not None,
+              "five faces are left on the sheet")
+        ui(sock_path, "tab pages 2")
+        check(press_when_enabled(sock_path, "Capture", 20), "the profiler captures a probe")
+        check(press_when_enabled(sock_path, "Profile", 20), "Profile")
+        check(wait_for(lambda: ui(sock_path, "text profile_progress") == "5", 30) is not None,
+              "the profiler matches the probe with all five faces")
+        check(press_when_enabled(sock_path, "OK", 20), "OK stores the person")
+        shown = wait_for(lambda: (lambda t: t if "Faces: 5" in t else None)(
+            base_show(bin_dir, base, "Enrol")), 20)
+        check(shown is not None and "Name: Renamed Person" in shown,
+              "ovfc base show: renamed, five faces")
+
+        # Re-registration.
+        ui(sock_path, "press Reprocessing")
+        box = wait_for(lambda: window_named(sock_path, "Re-registration"), 10)
+        check(box is not None, "Reprocessing asks first")
+        ui(sock_path, "answer Yes")
+        wait_for(lambda: window_named(sock_path, "Re-processing user images") is None
+                 and window_named(sock_path, "Re-registration") is None, 60)
+        again = base_show(bin_dir, base, "Enrol")
+        check("Faces: 5" in again, "re-registration keeps the five faces")
+
+        # Delete the person.
+        ui(sock_path, "press Delete")
+        box = wait_for(lambda: window_named(sock_path, "Are you sure?"), 10)
+        check(box is not None and box.get("text") == 'Confirm deletion of person "Enrol".',
+              "Delete asks for confirmation")
+        ui(sock_path, "answer Yes")
+        check(wait_for(lambda: base_show(bin_dir, base, "Enrol") == "", 10) is not None,
+              "the person is deleted")
+        ask(sock_path, "quit")
+        try:
+            rc = app.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            rc = None
+        check(rc == 0, "the program ends with 0 (%s)" % rc)
+    finally:
+        if app.poll() is None:
+            app.kill()
+            app.wait()
+        log.close()
+
+
+# Prints "USERID|FACES field|records in Faces.Dbf" of the one person in the base.
+DBF_CHECK = """
+import sys, dbfread
+base = sys.argv[1]
+users = dbfread.DBF(base + '/Users.Dbf', load=True, encoding='latin1').records
+faces = dbfread.DBF(base + '/Faces.Dbf', load=True, encoding='latin1').records
+u = users[0]
+print('%s|%d|%d' % (u['USERID'].strip(), int(u['FACES']), len(faces)))
+"""
+
+
 def finish(xvfb, work, args):
     """Ends the X server; shows the program's output after a failure; removes the work."""
     xvfb.terminate()
@@ -264,17 +436,18 @@ def summary():
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("bin")
-    parser.add_argument("--scenario", default="shell", choices=["shell", "identify"])
+    parser.add_argument("--scenario", default="shell", choices=["shell", "identify", "enrol"])
     parser.add_argument("--screenshot")
+    parser.add_argument("--browse-screenshot")
     parser.add_argument("--keep")
     args = parser.parse_args()
     bin_dir = os.path.abspath(args.bin)
     work = args.keep or tempfile.mkdtemp(prefix="ovfctest-e2e-")
     os.makedirs(work, exist_ok=True)
-    if args.scenario == "identify":
+    if args.scenario in ("identify", "enrol"):
         xvfb, display = start_xvfb()
         try:
-            identify(bin_dir, work, display, args)
+            (identify if args.scenario == "identify" else enrol)(bin_dir, work, display, args)
         finally:
             finish(xvfb, work, args)
         return summary()
