@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "facegen.h"
 #include "facelib/face_library.h"
@@ -364,6 +367,33 @@ TEST_F(RegistrationWindowsTest, ReregistrationGivesEveryFaceItsDescriptorAgain) 
     ASSERT_EQ(p.faceCount, 2);
     // The same picture with the same configuration gives the same descriptor.
     EXPECT_TRUE(std::equal(before.begin(), before.end(), p.faces[0]->descriptor.data()));
+}
+
+TEST_F(RegistrationWindowsTest, ReregistrationStopWaitsForTheWorkersEnd) {
+    enrol(1, {1, 2, 3});
+    enrol(2, {1, 2, 3});
+    std::atomic<int> calls{0};
+    std::unique_ptr<ui::ReregisterDialog> dialog;
+    dialog = std::make_unique<ui::ReregisterDialog>(
+        base,
+        [&](const std::uint8_t* picture, std::uint16_t w, std::uint16_t h,
+            std::uint8_t* descriptor) {
+            // The first face asks for the stop and is still being made when it comes.
+            if (++calls == 1) {
+                QMetaObject::invokeMethod(
+                    dialog.get(), [&] { dialog->stop(); }, Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+            return facelib::process(picture, w, h, descriptor);
+        },
+        nullptr);
+    const registration::ReprocessResult r = dialog->run();
+    EXPECT_TRUE(r.stopped);
+    EXPECT_LT(calls.load(), 6);
+    EXPECT_FALSE(dialog->isVisible());
+    // Every person is still whole.
+    EXPECT_EQ(stored("P01").faceCount, 3);
+    EXPECT_EQ(stored("P02").faceCount, 3);
 }
 
 }  // namespace
