@@ -56,6 +56,7 @@ MainWindow::MainWindow(AppContext context) : ctx_(context) {
     userList_ = new UserListWindow(env, ctx_.base, ctx_.settings, this);
     userList_->setPersonsChanged([this] { refreshUsers(); });
     oneToOne_ = new OneToOneDialog(env, ctx_.settings, ctx_.playSound, this);
+    statistics_ = new StatisticsWindow(env, ctx_.base, this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -190,7 +191,8 @@ void MainWindow::buildStatusBar() {
 void MainWindow::attachPanels() {
     // (The views have no meta-object of their own: findChildren cannot tell them apart.)
     for (PanelView* view : {client_->live(), client_->match(), client_->found(), oneToOne_->left(),
-                            oneToOne_->right(), userList_->probePanel(), userList_->facePanel()})
+                            oneToOne_->right(), userList_->probePanel(), userList_->facePanel(),
+                            statistics_->sample(), statistics_->registered()})
         view->attach();
 }
 
@@ -377,8 +379,7 @@ void MainWindow::onCommand(int id) {
             userList_->showBrowse();
             return;
         case kCmdStatistics:
-            // The identification run and these windows come with their own modules.
-            statusText()->setText(QStringLiteral("Not available in this version"));
+            showWindow(statistics_);
             return;
         default:
             break;

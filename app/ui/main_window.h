@@ -18,6 +18,7 @@
 #include "panels/panel_clipboard.h"
 #include "persons/person_base.h"
 #include "settings/app_settings.h"
+#include "statistics/statistics_window.h"
 #include "user_list_window.h"
 
 namespace ui {
@@ -43,6 +44,7 @@ class MainWindow final : public QMainWindow {
     ClientArea* client() const { return client_; }
     OneToOneDialog* oneToOne() const { return oneToOne_; }
     UserListWindow* userList() const { return userList_; }
+    StatisticsWindow* statistics() const { return statistics_; }
     Identification& identification() { return *identification_; }
     QComboBox* userBox() const { return userBox_; }
     QLabel* statusText() const { return status_; }
@@ -91,6 +93,7 @@ class MainWindow final : public QMainWindow {
     ClientArea* client_ = nullptr;
     OneToOneDialog* oneToOne_ = nullptr;              // child, owned by Qt
     UserListWindow* userList_ = nullptr;              // child, owned by Qt
+    StatisticsWindow* statistics_ = nullptr;          // child, owned by Qt
     std::unique_ptr<Identification> identification_;  // ends before the panels
     QComboBox* userBox_ = nullptr;
     QLabel* status_ = nullptr;

@@ -17,7 +17,7 @@ page's Modify renames it, deletes a face and runs the profiler; re-registration 
 face; Delete removes the person.
 
 usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify|enrol] [--screenshot FILE]
-                   [--browse-screenshot FILE] [--keep DIR]
+                   [--browse-screenshot FILE] [--stats-screenshot FILE] [--keep DIR]
 """
 
 import argparse
@@ -393,6 +393,11 @@ def enrol(bin_dir, work, display, args):
         ui(sock_path, "answer Yes")
         check(wait_for(lambda: base_show(bin_dir, base, "Enrol") == "", 10) is not None,
               "the person is deleted")
+        ui(sock_path, "press cmd1105")
+        stats = wait_for(lambda: window_named(sock_path, "Generate statistics"), 10)
+        check(stats is not None, "Generate statistics opens its window")
+        if args.stats_screenshot and stats is not None:
+            shot(display, stats["window"], args.stats_screenshot)
         ask(sock_path, "quit")
         try:
             rc = app.wait(timeout=30)
@@ -439,6 +444,7 @@ def main():
     parser.add_argument("--scenario", default="shell", choices=["shell", "identify", "enrol"])
     parser.add_argument("--screenshot")
     parser.add_argument("--browse-screenshot")
+    parser.add_argument("--stats-screenshot")
     parser.add_argument("--keep")
     args = parser.parse_args()
     bin_dir = os.path.abspath(args.bin)
