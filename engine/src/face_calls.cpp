@@ -46,14 +46,19 @@ void applyOptions(FaceContext& ctx, const ProcessOptions& o) {
     }
 }
 
-// Compares the image with the descriptor of a person.
-int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
-                 std::int32_t* score, int width, int height, const ProcessOptions* options) {
+// One comparison of the image with the descriptor of a person; refined tells whether the
+// probe's eyes were refined with the person's masks.
+int compareOnce(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
+                std::int32_t* score, int width, int height, const ProcessOptions* options,
+                bool refine, bool& refined) {
     FaceContext ctx(state);
+    ctx.refineEyes = refine;
     if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
     if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ctx.masks.read(descriptor, kMaxBlobSize, kNormalise); rc != kOk) return rc;
-    if (const int rc = ProcessForMatching(ctx); rc != kOk) return rc;
+    const int prc = ProcessForMatching(ctx);
+    refined = ctx.eyesRefined;
+    if (prc != kOk) return prc;
 
     UnitSearchResult result;
     const int rc = BestScore(ctx, result, &BuildComparisonVector);
@@ -66,6 +71,17 @@ int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint
         }
     }
     return rc;
+}
+
+// Compares the image with the descriptor of a person. Refined eyes at which the comparison
+// fails for its geometry give way to the eyes the search found.
+int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
+                 std::int32_t* score, int width, int height, const ProcessOptions* options) {
+    bool refined = false;
+    const int rc =
+        compareOnce(state, image, descriptor, score, width, height, options, true, refined);
+    if (rc != kGeometry || !refined) return rc;
+    return compareOnce(state, image, descriptor, score, width, height, options, false, refined);
 }
 
 }  // namespace

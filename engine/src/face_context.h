@@ -65,6 +65,10 @@ struct FaceContext {
     UnitRecord unit;
     double faceRatio[3] = {0.0, 0.0, 0.0};
     Mode mode = Mode::Matching;
+    // Matching: whether the eyes may be refined with the person's masks (base2_eye_step),
+    // and whether the pipeline kept refined eyes.
+    bool refineEyes = true;
+    bool eyesRefined = false;
     std::uint32_t elementCount = 0;
     std::uint32_t filterMask = 0;
     std::uint32_t filterCount = 0;

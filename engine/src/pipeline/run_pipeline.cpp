@@ -96,6 +96,9 @@ int scoreAtEyes(FaceContext& ctx, std::int32_t* vector, std::int32_t& score) {
 }
 
 // Step B.10: the eyes refined with the person's eye masks, kept only if they fit better.
+// Refined eyes the comparison cannot use (a unit below the smallest, a steep eye line) are
+// dropped as well: the comparison then runs at the eyes the search found, as without the
+// refinement.
 int refineWithPerson(FaceContext& ctx, int steps, std::int32_t minUnit) {
     const std::uint32_t elements = ctx.elementCount;
     ctx.elementCount = 3;
@@ -110,15 +113,35 @@ int refineWithPerson(FaceContext& ctx, int steps, std::int32_t minUnit) {
     std::int32_t s0 = 0, s1 = 0;
     if (const int rc = scoreAtEyes(ctx, vector, s0); rc != kOk) return rc;
     const ElementRecord l0 = ctx.elements[kEyeLeft], r0 = ctx.elements[kEyeRight];
-    for (int i = 0; i < steps; ++i)
-        if (const int rc = RefineEyesWithPerson(ctx, 1.0); rc != kOk) return rc;
+    const UnitRecord unit0 = ctx.unit;
+    const ElementRecord face0 = ctx.face;
+    const auto unrefined = [&] {
+        ctx.elements[kEyeLeft] = l0;
+        ctx.elements[kEyeRight] = r0;
+        ctx.unit = unit0;
+        ctx.face = face0;
+        DeriveFaceSize(ctx);
+        SetElementWindows(ctx);
+        return kOk;
+    };
+    for (int i = 0; i < steps; ++i) {
+        const int rc = RefineEyesWithPerson(ctx, 1.0);
+        if (rc == kGeometry) return unrefined();
+        if (rc != kOk) return rc;
+    }
     const ElementRecord& l = ctx.elements[kEyeLeft];
     const ElementRecord& r = ctx.elements[kEyeRight];
-    if (ctx.unit.unit < minUnit || std::abs(r.yC - l.yC) >= r.xC - l.xC) return kGeometry;
+    if (ctx.unit.unit < minUnit || std::abs(r.yC - l.yC) >= r.xC - l.xC) return unrefined();
     DeriveFaceSize(ctx);
     SetElementWindows(ctx);
-    if (const int rc = scoreAtEyes(ctx, vector, s1); rc != kOk) return rc;
-    if (s1 < s0) placeEyes(ctx, l0.xC, l0.yC, r0.xC, r0.yC);
+    const int rc = scoreAtEyes(ctx, vector, s1);
+    if (rc == kGeometry) return unrefined();
+    if (rc != kOk) return rc;
+    if (s1 < s0) {
+        placeEyes(ctx, l0.xC, l0.yC, r0.xC, r0.yC);
+    } else {
+        ctx.eyesRefined = true;
+    }
     return kOk;
 }
 
@@ -197,7 +220,7 @@ int RunPipeline(FaceContext& ctx) {
     SetElementWindows(ctx);
 
     const int steps = c.readInt("param", "base2_eye_step");
-    if (matching(ctx) && steps > 0) {
+    if (matching(ctx) && steps > 0 && ctx.refineEyes) {
         if (const int rc = refineWithPerson(ctx, steps, minUnit); rc != kOk) return rc;
     }
     return searchElements(ctx, manual);
