@@ -14,6 +14,7 @@
 #include "registration/face_text.h"
 #include "registration/new_person_wizard.h"
 #include "registration/reregister_dialog.h"
+#include "registration/store_person.h"
 #include "registration/user_info_fields.h"
 #include "texts.h"
 
@@ -257,9 +258,7 @@ void BrowsePage::doubleClicked(int column) {
     person.access ^= column == kAdminColumn ? persons::kAccessAdmin : persons::kAccessEnabled;
     person.modified = 1;
     // Only the person record is written: its faces are not loaded.
-    if (int rc = base_.storePerson(person))
-        QMessageBox::warning(this, QStringLiteral("Access"),
-                             QStringLiteral("The person could not be stored (error %1).").arg(rc));
+    storePerson(this, QStringLiteral("Access"), base_, person);
     refresh();
     if (changed_) changed_();
 }

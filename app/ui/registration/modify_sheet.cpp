@@ -19,6 +19,7 @@
 #include "registration/face_text.h"
 #include "registration/profile_bars.h"
 #include "registration/profiler.h"
+#include "registration/store_person.h"
 #include "registration/user_info_fields.h"
 #include "texts.h"
 
@@ -384,12 +385,7 @@ void ModifySheet::accept() {
     }
     registration::applyUserInfo(sheet_.person(), info);
     sheet_.person().modified = 1;
-    storeResult_ = base_.storePerson(sheet_.person());
-    if (storeResult_ != 0) {
-        QMessageBox::warning(
-            this, kCaption,
-            QStringLiteral("The person could not be stored (error %1).").arg(storeResult_));
-    }
+    storeResult_ = storePerson(this, kCaption, base_, sheet_.person());
     if (stored_) stored_();
     QDialog::accept();
 }

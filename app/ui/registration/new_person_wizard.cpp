@@ -12,6 +12,7 @@
 
 #include "file_dialog.h"
 #include "registration/face_frames.h"
+#include "registration/store_person.h"
 #include "registration/user_info_fields.h"
 #include "texts.h"
 
@@ -369,12 +370,7 @@ void NewPersonWizard::accept() {
     if (worker_) worker_->stop();
     const registration::UserInfo info = info_->get();
     registration::applyUserInfo(sheet_.person(), info);
-    storeResult_ = base_.storePerson(sheet_.person());
-    if (storeResult_ != 0) {
-        QMessageBox::warning(
-            this, kCaption,
-            QStringLiteral("The person could not be stored (error %1).").arg(storeResult_));
-    }
+    storeResult_ = storePerson(this, kCaption, base_, sheet_.person());
     if (stored_) stored_();
     QWizard::accept();
 }

@@ -173,13 +173,10 @@ def wait_outcome(sock_path, seconds=90):
     return wait_for(ended, seconds)
 
 
-def identify(bin_dir, work, display, args):
-    ovfc = os.path.join(bin_dir, "ovfc")
-    gen = os.path.join(work, "gen")
-    subprocess.run([ovfc, "facegen", "--persons", "6", "--images", "3", "--seed", "16",
-                    "--out", gen], check=True, stdout=subprocess.DEVNULL)
-    # The development configuration, with its thresholds between the own and the stranger
-    # scores of this set, in the program's current folder, where the library looks first.
+def synthetic_config(work):
+    """The development configuration, with its thresholds between the own and the stranger
+    scores of the generated faces, in the program's current folder, where the library looks
+    first; its path."""
     source = os.path.dirname(os.path.abspath(__file__)) + "/../../../config/synthetic"
     with open(os.path.join(source, "ovfc.ini")) as f:
         ini = f.read()
@@ -187,7 +184,15 @@ def identify(bin_dir, work, display, args):
     with open(os.path.join(work, "ovfc.ini"), "w") as f:
         f.write(ini)
     shutil.copy(os.path.join(source, "synthetic.dsc"), work)
-    config = os.path.join(work, "ovfc.ini")
+    return os.path.join(work, "ovfc.ini")
+
+
+def identify(bin_dir, work, display, args):
+    ovfc = os.path.join(bin_dir, "ovfc")
+    gen = os.path.join(work, "gen")
+    subprocess.run([ovfc, "facegen", "--persons", "6", "--images", "3", "--seed", "16",
+                    "--out", gen], check=True, stdout=subprocess.DEVNULL)
+    config = synthetic_config(work)
     base = os.path.join(work, "Base")
     for p in range(1, 6):
         subprocess.run([ovfc, "base", "--base", base, "--config", config, "enroll", "P%02d" % p,
@@ -281,13 +286,7 @@ def enrol(bin_dir, work, display, args):
     gen = os.path.join(work, "gen")
     subprocess.run([ovfc, "facegen", "--persons", "1", "--images", "6", "--seed", "16",
                     "--out", gen], check=True, stdout=subprocess.DEVNULL)
-    source = os.path.dirname(os.path.abspath(__file__)) + "/../../../config/synthetic"
-    with open(os.path.join(source, "ovfc.ini")) as f:
-        ini = f.read()
-    ini = re.sub(r"(?m)^(OwnScoreTreshold|SearchScoreTreshold)(\s*)=.*$", r"\1\2= 240", ini)
-    with open(os.path.join(work, "ovfc.ini"), "w") as f:
-        f.write(ini)
-    shutil.copy(os.path.join(source, "synthetic.dsc"), work)
+    synthetic_config(work)
     camera = os.path.join(work, "camera")
     os.makedirs(camera)
     for name in sorted(os.listdir(gen)):
