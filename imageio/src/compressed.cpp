@@ -1,7 +1,6 @@
 // The compressed format needs a compression toolkit that this system does not have: every
 // request answers 21 without touching the file.
 #include "readers.h"
-#include "writers.h"
 
 namespace ovio {
 
@@ -10,10 +9,6 @@ bool compressionToolkitPresent() {
 }
 
 Status openCompressed(const std::string&, OpenedImage&) {
-    return kNoToolkit;
-}
-
-Status writeCompressed(const std::string&, const WriteRequest&) {
     return kNoToolkit;
 }
 

@@ -21,7 +21,6 @@ class File {
 
     // Opens an existing regular file; false when it cannot be opened.
     bool open(const std::string& path, Mode mode);
-    bool isOpen() const { return fd_ >= 0; }
 
     // Length in bytes, as it was at open (updated by writes through this object).
     uint64_t size() const { return size_; }

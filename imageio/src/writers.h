@@ -24,7 +24,6 @@ struct WriteRequest {
 Status writePic(const std::string& path, const WriteRequest& req);
 Status writeTiff(const std::string& path, const WriteRequest& req);
 Status writeBmp(const std::string& path, const WriteRequest& req);
-Status writeCompressed(const std::string& path, const WriteRequest& req);
 Status appendTiffFrame(const std::string& path, const WriteRequest& req);
 
 bool compressionToolkitPresent();

@@ -30,10 +30,6 @@ File File::open(const std::string& path, bool writable) {
     return File(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC));
 }
 
-File File::createExclusive(const std::string& path) {
-    return File(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-}
-
 bool File::readAt(uint64_t offset, void* buf, size_t n) const {
     auto* p = static_cast<char*>(buf);
     while (n > 0) {

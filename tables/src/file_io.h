@@ -18,8 +18,6 @@ class File {
     ~File();
 
     static File open(const std::string& path, bool writable);
-    // Creates a new file; fails when it exists.
-    static File createExclusive(const std::string& path);
 
     bool valid() const { return fd_ >= 0; }
     int fd() const { return fd_; }

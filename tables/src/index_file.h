@@ -24,7 +24,6 @@ class IndexFile {
     int open(const std::string& path, bool writable, const DbfTable& table);
 
     const IndexHeader& header() const { return head_; }
-    bool outOfStep() const { return outOfStep_; }
     bool writable() const { return writable_; }
     size_t keyLength() const { return head_.keyLength; }
     bool unique() const { return (head_.keyFlags & 1) != 0; }

@@ -73,7 +73,6 @@ StartResult StatRun::start(const StatSettings& settings) {
     i_ = j_ = 0;
     failure_ = FailureKind::None;
     finished_ = finishedByUser_ = false;
-    sampleReady_ = false;
     startTime_ = clock_.now();
     finishTime_ = startTime_;
     if (settings_.invalidateCache) matcher_.invalidateCache();  // answer not needed
@@ -133,7 +132,6 @@ StepResult StatRun::step(StatProgress* progress) {
 
     if (j_ == 0) {
         show(appstrings::appString(appstrings::kRegistrationWait));
-        sampleReady_ = false;
         const ImageEntry& s = samples_[static_cast<std::size_t>(i_)];
         int rc = matcher_.load(s.path, sample_);
         if (rc != 0) {
@@ -156,7 +154,6 @@ StepResult StatRun::step(StatProgress* progress) {
             advance();
             return r;
         }
-        sampleReady_ = true;
     }
 
     show(appstrings::appString(appstrings::kVerificationWait));

@@ -159,7 +159,6 @@ class StatRun {
     // The current sample's picture and descriptor, and whether it was processed.
     Picture sample_, reg_;
     std::vector<std::uint8_t> descriptor_;
-    bool sampleReady_ = false;
 };
 
 // Bounds a library score to the histogram's 0..400 (never the error mark 401).
