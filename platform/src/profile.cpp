@@ -1,11 +1,14 @@
 #include "platform/profile.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
-#include <unistd.h>
+#include "platform/atomic_file.h"
 
 namespace platform {
 
@@ -45,14 +48,61 @@ std::optional<std::string_view> keyOf(std::string_view line) {
     return trim(t.substr(0, eq));
 }
 
-std::vector<std::string> readLines(const std::string& file, bool& exists) {
+// Reads at most kMaxProfileBytes; whole is false when the file goes on beyond them (a
+// device such as /dev/zero, or a file that is no profile): the lines read are then only a
+// part of it.
+std::vector<std::string> readLines(const std::string& file, bool& exists, bool& whole) {
     std::vector<std::string> lines;
     std::ifstream in(file, std::ios::binary);
     exists = static_cast<bool>(in);
+    whole = true;
+    std::size_t total = 0;
     std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    char c;
+    while (in.get(c)) {
+        if (++total > kMaxProfileBytes) {
+            whole = false;
+            break;
+        }
+        if (c == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    if (whole && !line.empty()) lines.push_back(std::move(line));
     return lines;
 }
+
+std::vector<std::string> readLines(const std::string& file, bool& exists) {
+    bool whole = true;
+    return readLines(file, exists, whole);
+}
+
+// Holds an exclusive lock on the profile's lock file while it lives.
+class ProfileLock {
+  public:
+    explicit ProfileLock(const std::string& file) {
+        do fd_ = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        while (fd_ < 0 && errno == EINTR);
+        if (fd_ < 0) return;
+        int rc;
+        do rc = ::flock(fd_, LOCK_EX);
+        while (rc != 0 && errno == EINTR);
+        locked_ = rc == 0;
+    }
+    ProfileLock(const ProfileLock&) = delete;
+    ProfileLock& operator=(const ProfileLock&) = delete;
+    ~ProfileLock() {
+        if (fd_ >= 0) ::close(fd_);  // releases the lock
+    }
+    bool locked() const { return locked_; }
+
+  private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
 
 }  // namespace
 
@@ -112,8 +162,11 @@ int32_t profileInt(const std::string& file, std::string_view section, std::strin
 
 bool writeProfileString(const std::string& file, std::string_view section, std::string_view key,
                         std::optional<std::string_view> value) {
-    bool exists = false;
-    std::vector<std::string> lines = readLines(file, exists);
+    const ProfileLock lock(file);
+    if (!lock.locked()) return false;
+    bool exists = false, whole = true;
+    std::vector<std::string> lines = readLines(file, exists, whole);
+    if (!whole) return false;  // never write back a part of a file
     const bool crlf = !lines.empty() && !lines.front().empty() && lines.front().back() == '\r';
     const std::string eol = crlf ? "\r" : "";
 
@@ -152,24 +205,10 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
         return true;  // nothing to remove
     }
 
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp%ld", long(::getpid()));
-    const std::string temp = file + suffix;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const auto& line : lines) out << line << '\n';
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), file.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const auto& line : lines) text.append(line).append("\n");
+    removeStaleTemporaries(file);  // the lock is held: no writer is at work
+    return replaceFileContents(file, text).ok();
 }
 
 }  // namespace platform

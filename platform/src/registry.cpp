@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/atomic_file.h"
 #include "registry_format.h"
 
 namespace platform {
@@ -63,41 +64,10 @@ Load load(const std::string& path, Document& doc, std::size_t* dropped = nullptr
     return reader.failed() ? Load::Unreadable : Load::Read;
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Replaces the file's contents with text: temporary file, fsync, rename, fsync of the
-// folder. The caller holds the lock.
-bool replaceFile(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".tmp";
-    struct stat old {};
-    const bool hadFile = ::stat(path.c_str(), &old) == 0;
-    Fd fd(openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    if (!fd.valid()) return false;
-    bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (ok && hadFile) ::fchmod(fd.get(), old.st_mode & 07777);
-    ok = fd.reset() && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    Fd folder(openRetrying(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY));
-    if (folder.valid()) ::fsync(folder.get());  // the rename itself is done either way
-    return true;
 }
 
 // Read-modify-write under the lock file. change edits the document and returns whether
@@ -120,7 +90,8 @@ bool modify(const std::string& path, const std::function<bool(Document&)>& chang
     if (state == Load::Unreadable) return false;  // never overwrite what could not be read
     const bool changed = change(doc);
     if (!changed && dropped == 0 && state == Load::Read) return true;
-    return replaceFile(path, regfmt::serialise(doc));
+    removeStaleTemporaries(path);  // the lock is held: no writer is at work
+    return replaceFileContents(path, regfmt::serialise(doc)).ok();
 }  // the lock is released when its descriptor closes
 
 std::string homeFolder() {

@@ -73,3 +73,17 @@ TEST(Profile, KeepsWindowsLineEndings) {
     EXPECT_EQ(platform::profileInt(f, "S", "k", 0), 1);
     std::remove(f.c_str());
 }
+
+TEST(Profile, AFileThatNeverEndsIsReadAsFarAsTheBoundAndNotWritten) {
+    // /dev/zero has no end: the reader stops at the bound instead of growing without limit.
+    EXPECT_EQ(platform::profileString("/dev/zero", "Par Common", "ChannelNo"), std::nullopt);
+    EXPECT_FALSE(platform::writeProfileString("/dev/zero", "Par Common", "ChannelNo", "1"));
+    const std::string f = tempName("long");
+    put(f, "[A]\nk=1\n" + std::string(platform::kMaxProfileBytes, ';') + "\n");
+    const std::string before = slurp(f);
+    EXPECT_EQ(platform::profileString(f, "A", "k"), std::optional<std::string>("1"));
+    EXPECT_FALSE(platform::writeProfileString(f, "A", "k", "2"));
+    EXPECT_EQ(slurp(f), before);
+    std::remove(f.c_str());
+    std::remove((f + ".lock").c_str());
+}

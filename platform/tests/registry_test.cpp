@@ -344,7 +344,7 @@ TEST_F(Registry, AKilledWriterLeavesTheOldOrTheNewFile) {
         next = maxBegun + 1;
     }
     EXPECT_GT(completed, 0u);  // the kills left the writer time to finish some writes
-    // A killed writer leaves at most the temporary file, which the next write reuses.
+    // A killed writer leaves at most its temporary file, which the next write removes.
     std::size_t siblings = 0;
     for (const auto& e : fs::directory_iterator(dir_)) siblings += e.path() != file_;
     EXPECT_LE(siblings, 2u);

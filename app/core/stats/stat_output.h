@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/atomic_file.h"
+
 namespace stats {
 
 enum class OutputStatus {
@@ -32,7 +34,7 @@ enum class ExistingFile { Replace, Keep };
 
 // Writes a chunk to the descriptor as ::write does: the bytes written, or -1 with errno set.
 // The default writes with ::write; tests inject failing or stalling writers.
-using ChunkWriter = std::function<long(int fd, const char* data, std::size_t size)>;
+using ChunkWriter = platform::ChunkWriter;
 
 // Checks before a run that the file can be written at `path`: its folder exists and takes a
 // new file (probed by creating and removing a temporary file), an existing target is a
