@@ -39,6 +39,18 @@ OVF_API int16_t OvfSynchronizeFramegrabber(void);
 OVF_API int16_t OvfStartCapture(int16_t channel);
 OVF_API int16_t OvfStopCapture(void);
 OVF_API int16_t OvfCaptureFrame(int16_t channel, void* frame, int16_t flags);
+/* The modal "Live Input" window: live picture, channel settings, tuning, board choice.
+ * left/top: below 0 keep the place, 0 centre, above 0 place there. channel: as above.
+ * frame: null for setup ("OK"), else caller memory that receives the frame on "Capture"
+ * (256 x 255, or 512 x 512 with flag 0x40; 3 bytes a pixel with flag 0x20). flags: 0x01 is
+ * kept with the channel's settings, 0x04 shows the picture alone (capture use).
+ * Returns 0 accepted, 10 closed (or no GUI thread to show it on), 12 when a dialog is open,
+ * 1 or 3 when the final capture failed. window is the owner (a QWidget*) or null. Call it
+ * on the application's GUI thread. */
+OVF_API int16_t OvfLiveDialog(void* window, int16_t left, int16_t top, int16_t channel,
+                              void* frame, int16_t flags, const char* caption);
+OVF_API int16_t OvfLiveDialogP(void* window, int16_t left, int16_t top, int16_t channel,
+                               void* frame, int16_t flags, const unsigned char* caption);
 OVF_API int16_t OvfTune(int16_t channel);
 OVF_API int16_t OvfSetInternalConfigFile(const char* name, int32_t search);
 OVF_API int16_t OvfSetInternalConfigFileP(const unsigned char* name, int32_t search);

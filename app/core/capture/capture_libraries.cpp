@@ -15,10 +15,9 @@ class RealLibraries final : public CaptureLibraries {
     int ovfLoadConfig(const char* name) override { return OvfLoadConfig(name); }
     int ovfSetFramegrabber(std::int16_t board) override { return OvfSetFramegrabber(board); }
     int ovfGetFramegrabberName(char* name) override { return OvfGetFramegrabberName(name); }
-    // The frame-grabber live dialog is not in the library yet: "Function not implemented".
-    int ovfLiveDialog(void*, std::int16_t, std::int16_t, std::int16_t, void*, std::int16_t,
-                      const char*) override {
-        return kNotImplemented;
+    int ovfLiveDialog(void* owner, std::int16_t left, std::int16_t top, std::int16_t channel,
+                      void* picture, std::int16_t flags, const char* caption) override {
+        return OvfLiveDialog(owner, left, top, channel, picture, flags, caption);
     }
     int ovfStartCapture(std::int16_t channel) override { return OvfStartCapture(channel); }
     int ovfStopCapture() override { return OvfStopCapture(); }
