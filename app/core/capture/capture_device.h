@@ -44,7 +44,6 @@ inline constexpr std::int32_t kVfwSelectedDevice = 11;
 // Results of the calls below beyond those passed on from the libraries.
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;            // refused, no device, bad arguments
-inline constexpr int kNotImplemented = 999;  // the frame-grabber live dialog is not built yet
 
 // "Orvane KV-7", "Integral Technologies FlashPoint", "MRT VideoPort Pro",
 // "Digital Vision ComputerEyes/RT", "Matrox Meteor": board numbers 1..5.

@@ -16,7 +16,10 @@ faces), the person is checked with "ovfc base" and the tables with dbfread; the 
 page's Modify renames it, deletes a face and runs the profiler; re-registration keeps every
 face; Delete removes the person.
 
-usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify|enrol] [--screenshot FILE]
+Scenario "grabber": on a simulated frame-grabber board, the one-to-one window's Video
+capture opens the board's Live Input dialog, and its Capture fills the panel.
+
+usage: e2e_xvfb.py BIN_DIR [--scenario shell|identify|enrol|grabber] [--screenshot FILE]
                    [--browse-screenshot FILE] [--stats-screenshot FILE] [--keep DIR]
 """
 
@@ -410,6 +413,52 @@ def enrol(bin_dir, work, display, args):
         log.close()
 
 
+def grabber(bin_dir, work, display, args):
+    """The one-to-one window's Video capture on a simulated frame-grabber board opens the
+    Live Input dialog; its Capture puts the frame into the panel."""
+    registry = os.path.join(work, "registry.reg")
+    with open(registry, "w") as f:
+        f.write("REGEDIT4\n\n[%s]\n\"Framegrabber library\"=\"OvF\"\n"
+                "\"Framegrabber driver\"=\"Digital Vision ComputerEyes/RT\"\n" % APP_KEY)
+    sock_path = os.path.join(work, "instance")
+    env = program_env(work, display, registry, sock_path, os.path.join(work, "none"))
+    env["OVFC_AUTOMATION"] = "1"
+    env["OVF_SIMULATE"] = "ce@0x230"
+    log = open(os.path.join(work, "ovfctest.log"), "w")
+    app = subprocess.Popen([os.path.join(bin_dir, "ovfctest"), "--base",
+                            os.path.join(work, "Base")], env=env, cwd=work, stdout=log,
+                           stderr=subprocess.STDOUT)
+    try:
+        ready = wait_for(lambda: (lambda s: s if s and s.get("kind") == 1 else None)(
+            status(sock_path)), 60)
+        if not check(ready is not None, "the stored frame-grabber board is selected (%s)" %
+                     (ready or {}).get("device")):
+            return
+        ui(sock_path, "press cmd1104")
+        check(wait_for(lambda: window_named(sock_path, "One-to-one matching"), 20) is not None,
+              "the one-to-one window opens")
+        check(ui(sock_path, "set Video 1") == "ok", "the image source is Video")
+        check(ui(sock_path, "press Demo.left.capture") == "ok", "Capture on the left panel")
+        live = wait_for(lambda: next((w for w in json.loads(ui(sock_path, "windows") or "[]")
+                                      if w.get("name") == "TfLiveGrab"), None), 20)
+        check(live is not None, "the frame grabber's Live Input dialog opens")
+        check(press_when_enabled(sock_path, "btOk", 20), "its Capture button")
+        check(wait_for(lambda: ui(sock_path, "text Demo.left.label") == "Captured image", 20)
+              is not None, "the captured frame is in the left panel (%s)" %
+              ui(sock_path, "text Demo.left.label"))
+        ask(sock_path, "quit")
+        try:
+            rc = app.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            rc = None
+        check(rc == 0, "the program ends with 0 (%s)" % rc)
+    finally:
+        if app.poll() is None:
+            app.kill()
+            app.wait()
+        log.close()
+
+
 # Prints "USERID|FACES field|records in Faces.Dbf" of the one person in the base.
 DBF_CHECK = """
 import sys, dbfread
@@ -440,7 +489,8 @@ def summary():
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("bin")
-    parser.add_argument("--scenario", default="shell", choices=["shell", "identify", "enrol"])
+    parser.add_argument("--scenario", default="shell", choices=["shell", "identify", "enrol",
+                                                                   "grabber"])
     parser.add_argument("--screenshot")
     parser.add_argument("--browse-screenshot")
     parser.add_argument("--stats-screenshot")
@@ -449,10 +499,11 @@ def main():
     bin_dir = os.path.abspath(args.bin)
     work = args.keep or tempfile.mkdtemp(prefix="ovfctest-e2e-")
     os.makedirs(work, exist_ok=True)
-    if args.scenario in ("identify", "enrol"):
+    scenarios = {"identify": identify, "enrol": enrol, "grabber": grabber}
+    if args.scenario in scenarios:
         xvfb, display = start_xvfb()
         try:
-            (identify if args.scenario == "identify" else enrol)(bin_dir, work, display, args)
+            scenarios[args.scenario](bin_dir, work, display, args)
         finally:
             finish(xvfb, work, args)
         return summary()
