@@ -1,10 +1,14 @@
 // Runs the processing and the comparison on arbitrary images: the first two bytes choose the
-// size (8..135 x 8..135), the rest are the pixels (repeated when short). The development
-// configuration is used; some parameters are varied from further header bits.
+// size (1..128 x 1..128, down to images smaller than a descriptor's magic), the rest are the
+// pixels (repeated when short). Each image buffer holds exactly its pixels, so the sanitizers
+// see any read past it. The development configuration is used; some parameters are varied
+// from further header bits, one of them compares the image with itself instead of with its
+// descriptor.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "caller_match.h"
 #include "descriptor_blob.h"
 #include "face_calls.h"
 #include "library_state.h"
@@ -15,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ovfc::LibraryState state;
     static bool loaded = ovfc::loadConfiguration(state, OVFC_SYNTHETIC_CONFIG) == 0;
     if (!loaded || size < 4) return 0;
-    const int w = 8 + (data[0] & 0x7F), h = 8 + (data[1] & 0x7F);
+    const int w = 1 + (data[0] & 0x7F), h = 1 + (data[1] & 0x7F);
     state.config.set("param", "gamma", (data[2] & 1) ? "1" : "0");
     state.config.set("param", "r_manual", (data[2] & 2) ? "2" : "0");
     state.config.set("param", "base2_eye_step", (data[2] & 4) ? "1" : "0");
@@ -36,10 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const int rc = ovfc::createDescriptor(state, image.data(), w, h, nullptr, nullptr,
                                               desc.data(), &length, &options);
-        if (rc == ovfc::kOk) {
-            std::int32_t score = 0;
-            (void)ovfc::matchItems(state, image.data(), desc.data(), &score, w, h);
-        }
+        std::int32_t score = 0;
+        if (data[2] & 16)
+            (void)ovfc::matchCallerItems(state, image.data(), image.data(), &score, w, h);
+        else if (rc == ovfc::kOk)
+            (void)ovfc::matchCallerItems(state, image.data(), desc.data(), &score, w, h);
     } catch (const ovfc::XERRORINI&) {
         // a configuration value the varied parameters made unusable
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "caller_match.h"
 #include "config_store.h"
 #include "descriptor_blob.h"
 #include "export_guard.h"
@@ -97,7 +98,7 @@ OVFC_API int16_t OvfcMatchEx(const uint8_t* first, const uint8_t* second, int32_
                              uint16_t width, uint16_t height) {
     return guardedInitialised([&]() -> int {
         if (first == nullptr || second == nullptr || score == nullptr) return kNotSupported;
-        return matchItems(libraryState(), first, second, score, width, height);
+        return matchCallerItems(libraryState(), first, second, score, width, height);
     });
 }
 

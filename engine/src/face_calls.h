@@ -30,7 +30,9 @@ int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, 
                      const ProcessOptions* options = nullptr);
 
 // Compares two items (image or descriptor each) and writes the similarity score. Options
-// apply to the image compared with a descriptor (of two images, the second).
+// apply to the image compared with a descriptor (of two images, the second). Each item is
+// classified by its first kMagicSize bytes, so an image must hold at least that many
+// (matchCallerItems in caller_match.h takes any size).
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
                std::int32_t* score, int width, int height,
                const ProcessOptions* options = nullptr);

@@ -11,13 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "block_pool.h"
 #include "command.h"
-#include "config_store.h"
 #include "facegen.h"
-#include "filters/resample.h"
-#include "mask.h"
-#include "status.h"
+#include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {

@@ -18,12 +18,10 @@
 #include <vector>
 
 #include "command.h"
-#include "descriptor_blob.h"
-#include "face_calls.h"
 #include "face_items.h"
 #include "face_set.h"
 #include "metrics.h"
-#include "status.h"
+#include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {

@@ -4,9 +4,8 @@
 #include <string>
 
 #include "command.h"
-#include "face_calls.h"
 #include "face_items.h"
-#include "status.h"
+#include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "command.h"
-#include "config_store.h"
+#include "ovfc_internal.h"
 #include "platform/paths.h"
 
 namespace {

@@ -5,12 +5,8 @@
 #include <string>
 
 #include "command.h"
-#include "config_store.h"
-#include "descriptor_blob.h"
-#include "face_calls.h"
-#include "face_context.h"
 #include "face_items.h"
-#include "status.h"
+#include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {

@@ -30,15 +30,9 @@
 #include <vector>
 
 #include "command.h"
-#include "config_store.h"
-#include "descriptor_blob.h"
-#include "face_calls.h"
-#include "face_context.h"
 #include "face_items.h"
 #include "face_set.h"
-#include "image_intake.h"
-#include "pipeline.h"
-#include "status.h"
+#include "ovfc_internal.h"
 #include "training.h"
 
 namespace ovfc_tool {

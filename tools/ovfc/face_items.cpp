@@ -5,11 +5,9 @@
 #include <iterator>
 
 #include "command.h"
-#include "descriptor_blob.h"
 #include "image_status.h"
-#include "load_config.h"
+#include "ovfc_internal.h"
 #include "ovio32.h"
-#include "status.h"
 
 namespace ovfc_tool {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library_state.h"
+#include "ovfc_internal.h"
 
 namespace ovfc_tool {
 

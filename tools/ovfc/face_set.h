@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "face_calls.h"
-#include "library_state.h"
+#include "ovfc_internal.h"
 #include "truth.h"
 
 namespace ovfc_tool {

@@ -2,8 +2,8 @@
 // Resampling of an image region to a scale: area-weighted (axis-aligned) and disc-aperture
 // (rotated) resampling.
 
-#include "filters/image_view.h"
-#include "filters/scratch.h"
+#include "image_view.h"
+#include "scratch.h"
 
 namespace ovfc {
 

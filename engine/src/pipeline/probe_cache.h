@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "face_context.h"
+#include "../face_context.h"
 
 namespace ovfc {
 

@@ -1,0 +1,20 @@
+# cmake -DOVFC=<ovfc program> -P one_engine_test.cmake
+# The tool holds the face engine once: it defines the face library's calls itself and does
+# not load the shared library beside them.
+execute_process(COMMAND readelf -d ${OVFC} OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "readelf failed on ${OVFC}")
+endif()
+if(dynamic MATCHES "libovfc32\\.so")
+  message(FATAL_ERROR "${OVFC} needs libovfc32.so beside its own engine")
+endif()
+execute_process(COMMAND nm --defined-only ${OVFC} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${OVFC}")
+endif()
+foreach(call OvfcInit OvfcMatchEx OvfcProcessingEx OvfcFaceInfo)
+  if(NOT symbols MATCHES " T ${call}\n")
+    message(FATAL_ERROR "${OVFC} does not define ${call}")
+  endif()
+endforeach()
+message(STATUS "one face engine in ${OVFC}")
