@@ -246,18 +246,28 @@ def identify(bin_dir, work, display, args):
                 check(end is not None and end.get("banner") == "Access denied!"
                       and end.get("status") == "Unknown person. Access denied.",
                       "a person not enrolled is denied (%s)" % (end or {}).get("banner"))
-            ask(sock_path, "quit")
-            try:
-                rc = app.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                rc = None
-            check(rc == 0, "%s: the program ends with 0 (%s)" % (camera, rc))
+            quit_program(sock_path, app, "%s: the program" % camera)
             app = None
     finally:
-        if app is not None and app.poll() is None:
-            app.kill()
-            app.wait()
-        log.close()
+        end_program(app, log)
+
+
+def quit_program(sock_path, app, what="the program"):
+    """Asks the running program to quit and checks that it ends with 0."""
+    ask(sock_path, "quit")
+    try:
+        rc = app.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        rc = None
+    check(rc == 0, "%s ends with 0 (%s)" % (what, rc))
+
+
+def end_program(app, log):
+    """Kills a program that is still running and closes its log."""
+    if app is not None and app.poll() is None:
+        app.kill()
+        app.wait()
+    log.close()
 
 
 def ui(sock_path, request):
@@ -400,17 +410,9 @@ def enrol(bin_dir, work, display, args):
         check(stats is not None, "Generate statistics opens its window")
         if args.stats_screenshot and stats is not None:
             shot(display, stats["window"], args.stats_screenshot)
-        ask(sock_path, "quit")
-        try:
-            rc = app.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            rc = None
-        check(rc == 0, "the program ends with 0 (%s)" % rc)
+        quit_program(sock_path, app)
     finally:
-        if app.poll() is None:
-            app.kill()
-            app.wait()
-        log.close()
+        end_program(app, log)
 
 
 def grabber(bin_dir, work, display, args):
@@ -446,17 +448,9 @@ def grabber(bin_dir, work, display, args):
         check(wait_for(lambda: ui(sock_path, "text Demo.left.label") == "Captured image", 20)
               is not None, "the captured frame is in the left panel (%s)" %
               ui(sock_path, "text Demo.left.label"))
-        ask(sock_path, "quit")
-        try:
-            rc = app.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            rc = None
-        check(rc == 0, "the program ends with 0 (%s)" % rc)
+        quit_program(sock_path, app)
     finally:
-        if app.poll() is None:
-            app.kill()
-            app.wait()
-        log.close()
+        end_program(app, log)
 
 
 # Prints "USERID|FACES field|records in Faces.Dbf" of the one person in the base.
@@ -583,10 +577,7 @@ def main():
             kind, data = options.get(panel.lower(), (None, b""))
             check(kind == "dword" and len(data) == 1, "Images options of %s" % panel)
     finally:
-        if app is not None and app.poll() is None:
-            app.kill()
-            app.wait()
-        log.close()
+        end_program(app, log)
         finish(xvfb, work, args)
     return summary()
 
