@@ -23,8 +23,7 @@ class TableCalls {
     int shutDown();
 
     int create(const std::string& path, const std::vector<std::uint8_t>& descriptors);
-    // Read-write (shared) unless writable is false, then for reading only.
-    int open(const std::string& path, std::intptr_t& handle, bool writable = true);
+    int open(const std::string& path, std::intptr_t& handle);
     int close(std::intptr_t handle);
     int info(std::intptr_t handle, std::uint32_t& count, std::uint32_t& recordLength,
              std::uint32_t& fields);
@@ -39,8 +38,7 @@ class TableCalls {
 
     int createIndex(const std::string& path, const char* expression, std::intptr_t data,
                     int keyFlags);
-    int openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle,
-                  bool writable = true);
+    int openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle);
     int closeIndex(std::intptr_t handle);
     int indexInfo(std::intptr_t handle, std::uint32_t& keyLength, std::uint32_t& keyType,
                   std::uint32_t& keys);
