@@ -34,26 +34,13 @@ import sys
 import tempfile
 import time
 
+from xvfb_support import check, failures, start_xvfb, summary
+
 APP_KEY = r"HKEY_LOCAL_MACHINE\SoftWare\Orvane Technology\OVFC Test Application"
 BYTE_VALUES = ["Show elements", "First matched face", "Round algorithm", "Reverse search order",
                "Show only matched", "Show best candidate", "Person face number", "Search timeout"]
 STRING_VALUES = ["Video", "Framegrabber library", "Framegrabber driver"]
 PANELS = ["Main.live", "Main.match", "Main.found"]
-
-failures = []
-passed = 0
-
-
-def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-        print("ok   " + what)
-    else:
-        failures.append(what)
-        print("FAIL " + what)
-    return condition
-
 
 def ask(sock_path, request, timeout=3.0):
     try:
@@ -88,25 +75,6 @@ def wait_for(predicate, seconds, step=0.2):
             return value
         time.sleep(step)
     return None
-
-
-def start_xvfb():
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1100x760x24",
-                             "-nolisten", "tcp"], pass_fds=[write_fd],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    number = b""
-    with os.fdopen(read_fd, "rb") as r:
-        while not number.endswith(b"\n"):
-            c = r.read(1)
-            if not c:
-                break
-            number += c
-    if not number.strip():
-        xvfb.kill()
-        raise RuntimeError("Xvfb did not start")
-    return xvfb, ":" + number.decode().strip()
 
 
 def registry_values(path):
@@ -473,11 +441,6 @@ def finish(xvfb, work, args):
             sys.stdout.write("--- program output ---\n" + f.read())
     if not args.keep:
         shutil.rmtree(work, ignore_errors=True)
-
-
-def summary():
-    print("%d passed, %d failed" % (passed, len(failures)))
-    return 1 if failures else 0
 
 
 def main():

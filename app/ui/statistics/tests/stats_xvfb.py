@@ -18,40 +18,12 @@ import subprocess
 import sys
 import tempfile
 
+# The shared Xvfb helpers live beside the application's end-to-end script.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests"))
+from xvfb_support import check, start_xvfb, summary  # noqa: E402
+
 PERSONS, IMAGES = 4, 3
 HORIZONTAL = "\u2500"
-failures = []
-passed = 0
-
-
-def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-        print("ok   " + what)
-    else:
-        failures.append(what)
-        print("FAIL " + what)
-    return condition
-
-
-def start_xvfb():
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1100x760x24",
-                             "-nolisten", "tcp"], pass_fds=[write_fd],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    number = b""
-    with os.fdopen(read_fd, "rb") as r:
-        while not number.endswith(b"\n"):
-            c = r.read(1)
-            if not c:
-                break
-            number += c
-    if not number.strip():
-        xvfb.kill()
-        raise RuntimeError("Xvfb did not start")
-    return xvfb, ":" + number.decode().strip()
 
 
 def png_size(path):
@@ -112,8 +84,7 @@ def main():
         check(size[0] >= 600 and size[1] >= 400, "the screenshot shows the window (%dx%d)" % size)
     if not args.keep:
         shutil.rmtree(work, ignore_errors=True)
-    print("%d passed, %d failed" % (passed, len(failures)))
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":
