@@ -4,18 +4,15 @@
 
 namespace registration {
 
-bool profileOnce(RegistrationSheet& sheet, const identify::Probe& probe,
+bool profileOnce(const persons::PersonRecord& person, const identify::Probe& probe,
                  identify::FaceMatcher& matcher, const std::atomic<bool>& running,
-                 const std::function<void(int facesDone)>& onFace) {
-    persons::PersonRecord& person = sheet.person();
+                 const std::function<void(int slot, std::int32_t score)>& onScore) {
     for (int slot = 0; slot < person.faceCount; ++slot) {
         if (!running) return false;
         std::int32_t score = 0;
         if (person.faces[slot]) identify::matchFace(matcher, probe, *person.faces[slot], score);
-        sheet.recordScore(slot, score);
-        if (onFace) onFace(slot + 1);
+        if (onScore) onScore(slot, score);
     }
-    sheet.endRun();
     return true;
 }
 

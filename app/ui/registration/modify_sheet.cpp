@@ -319,18 +319,26 @@ void ModifySheet::profile() {
     progress_->setRange(0, sheet_.faceCount());
     progress_->setValue(0);
     updateButtons();
+    // The worker only matches; the scores are recorded here, in order, on this thread.
     profiler_ = std::thread([this, probe = *probeFrame_] {
-        registration::profileOnce(sheet_, probe, matcher_, running_, [this](int done) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, done] {
-                    progress_->setValue(done);
-                    bars_->update();
-                },
-                Qt::QueuedConnection);
-        });
+        const bool whole = registration::profileOnce(sheet_.person(), probe, matcher_, running_,
+                                                     [this](int slot, std::int32_t score) {
+                                                         QMetaObject::invokeMethod(
+                                                             this,
+                                                             [this, slot, score] {
+                                                                 sheet_.recordScore(slot, score);
+                                                                 progress_->setValue(slot + 1);
+                                                                 bars_->update();
+                                                             },
+                                                             Qt::QueuedConnection);
+                                                     });
         QMetaObject::invokeMethod(
-            this, [this] { profileDone(); }, Qt::QueuedConnection);
+            this,
+            [this, whole] {
+                if (whole) sheet_.endRun();
+                profileDone();
+            },
+            Qt::QueuedConnection);
     });
 }
 
