@@ -1,9 +1,14 @@
 // ovfc base [--base DIR] list | show USERID | enroll USERID NAME IMAGE... | delete USERID |
-// pack: the person database of the application.
+// pack: the person database of the application. list prints one line per person,
+// ACCESS|USERID|NAME|FACES, with a backslash or "|" inside a text written as "\\" or "\|"
+// and bytes below 32 as "\xHH". list and show open an existing base for reading only; what
+// an open repaired or found goes to stderr, one "ovfc base: " line each.
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "command.h"
 #include "ovfc32.h"
@@ -28,6 +33,11 @@ std::string baseFolder(Args& args) {
     return platform::moduleDirectory(reinterpret_cast<const void*>(&baseFolder)) + "Base";
 }
 
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
 std::string resultText(int rc) {
     switch (rc) {
         case persons::kNoMemory:
@@ -46,6 +56,10 @@ std::string resultText(int rc) {
             return "a picture file cannot be written or removed";
         case TL_E_KEY_NOT_FOUND:
             return "no such person";
+        case TL_E_LOCK:
+            return "another process kept the base locked; try again later";
+        case TL_W_OUT_OF_STEP:
+            return "an index is out of step with its table; a writing command rebuilds it";
         default:
             break;
     }
@@ -65,9 +79,29 @@ std::string accessText(std::uint8_t access) {
     return s.empty() ? "disabled" : s;
 }
 
+// A text field of a list line: '\\' and '|' get a '\\' before them, bytes below 32 are
+// written as \xHH, so that a line splits at its unescaped '|'.
+std::string listField(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == '|') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 32) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 int list(PersonBase& base) {
     int rc = base.forEachPerson([](PersonRecord& p) {
-        std::printf("%d|%s|%s|%d\n", p.access, p.userId.c_str(), p.name.c_str(), p.faceCount);
+        std::printf("%d|%s|%s|%d\n", p.access, listField(p.userId).c_str(),
+                    listField(p.name).c_str(), p.faceCount);
         return true;
     });
     return rc == 0 ? 0 : fail("list", rc);
@@ -165,10 +199,18 @@ int run(const Args& in) {
                     (what == "enroll" && args.size() >= 3);
     if (!ok) return usageError("base");
 
+    // The reading commands leave an existing base as it is; a missing one is created.
+    const bool reads = what == "list" || what == "show";
+    const std::string users = folder + "/" + persons::kUsersTable;
+    const auto access =
+        reads && fileExists(users) ? PersonBase::Access::ReadOnly : PersonBase::Access::ReadWrite;
     PersonBase base;
-    if (int rc = base.open(folder)) {
+    const int opened = base.open(folder, access);
+    for (const std::string& note : base.openNotes())
+        std::fprintf(stderr, "ovfc base: %s\n", note.c_str());
+    if (opened != 0) {
         std::fprintf(stderr, "ovfc base: Error opening/creating database %s: %s\n", folder.c_str(),
-                     resultText(rc).c_str());
+                     resultText(opened).c_str());
         return 1;
     }
     if (what == "list") return list(base);

@@ -2,8 +2,10 @@
 
 #include "persons/person_base.h"
 
+#include <sys/stat.h>
 #include <array>
 #include <cstring>
+
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -64,12 +66,14 @@ PersonBase::Handles PersonBase::handles() const {
     return {users_.load(), faces_.load(), byId_.load(), byUserId_.load()};
 }
 
-int PersonBase::open(const std::string& folder) {
+int PersonBase::open(const std::string& folder, Access access) {
     close();
+    notes_.clear();
+    readOnly_ = access == Access::ReadOnly;
     folder_ = folder.empty() ? std::string("./") : folder;
     if (folder_.back() != '/' && folder_.back() != '\\') folder_ += '/';
     std::error_code ec;
-    fs::create_directories(folder_, ec);
+    if (!readOnly_) fs::create_directories(folder_, ec);
     int rc = kOk;
     if (!acquireEngine(calls_, rc)) return rc;
     engineHeld_ = true;
@@ -82,53 +86,121 @@ int PersonBase::open(const std::string& folder) {
     return kOk;
 }
 
+PersonBase::FileId PersonBase::fileId(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+int PersonBase::openTable(const char* file, const std::vector<std::uint8_t>& fields,
+                          std::uint32_t recordLength, std::intptr_t& handle) {
+    if (int rc = checkTableCount(file)) return rc;
+    std::intptr_t h = 0;
+    int rc = calls_.open(path(file), h, !readOnly_);
+    if (rc == TL_W_DAMAGED && readOnly_) {
+        notes_.push_back(std::string(file) +
+                         ": its header counts more records than the file holds; only the "
+                         "records held are read");
+        rc = kOk;
+    } else if (rc == TL_W_DAMAGED) {
+        calls_.close(h);  // readable only: refused rather than half used
+        return rc;
+    }
+    if (rc != kOk) {
+        if (readOnly_) return rc;
+        if ((rc = calls_.create(path(file), fields)) != kOk) return rc;
+        if ((rc = calls_.open(path(file), h)) != kOk) {
+            if (rc == TL_W_DAMAGED) calls_.close(h);
+            return rc;
+        }
+    }
+    handle = h;
+    std::uint32_t count = 0, length = 0, fieldCount = 0;
+    if ((rc = calls_.info(h, count, length, fieldCount)) != kOk) return rc;
+    if (length != recordLength || fieldCount != fields.size() / 32) return kBadLayout;
+    return kOk;
+}
+
+int PersonBase::openUsers(bool& rebuildId, bool& rebuildUserId) {
+    // The identity is taken before the open: a table replaced in between is seen as
+    // replaced under the lock and opened again.
+    const FileId id = fileId(path(kUsersTable));
+    std::intptr_t users = 0, byId = 0, byUserId = 0;
+    int rc =
+        openTable(kUsersTable, format::userFieldDescriptors(), format::kUserRecordLength, users);
+    if (rc != kOk) {
+        if (users != 0) calls_.close(users);
+        return rc;
+    }
+    rc = openIndex(kUsersById, "ID", kIdKeyFlags, users, byId, rebuildId);
+    if (rc == kOk || readOnly_) {
+        const int second =
+            openIndex(kUsersByUserId, "USERID", kUserIdKeyFlags, users, byUserId, rebuildUserId);
+        if (rc == kOk) rc = second;
+    }
+    if (rc != kOk && readOnly_) {
+        // Walking the persons needs no index; the look-ups through a missing one fail.
+        notes_.push_back(
+            "an index cannot be opened; look-ups through it fail until a "
+            "writing open rebuilds it");
+        rc = kOk;
+    }
+    if (rc != kOk) {
+        if (byId != 0) calls_.closeIndex(byId);
+        calls_.close(users);
+        return rc;
+    }
+    // The new handles are in place before the old ones close, so that no number is reused
+    // under a reader of this object.
+    const std::intptr_t oldUsers = users_.exchange(users), oldById = byId_.exchange(byId),
+                        oldByUserId = byUserId_.exchange(byUserId);
+    if (oldByUserId != 0) calls_.closeIndex(oldByUserId);
+    if (oldById != 0) calls_.closeIndex(oldById);
+    if (oldUsers != 0) calls_.close(oldUsers);
+    usersFile_ = id;
+    return kOk;
+}
+
 int PersonBase::openTables(bool withFaces) {
     // A pack killed between removing the table and putting its copy back.
-    if (!exists(path(kUsersTable)) && exists(path(kUsersBackup))) {
+    if (!readOnly_ && !exists(path(kUsersTable)) && exists(path(kUsersBackup))) {
         std::error_code ec;
         fs::rename(path(kUsersBackup), path(kUsersTable), ec);
     }
-    struct Table {
-        const char* file;
-        std::vector<std::uint8_t> fields;
-        std::uint32_t recordLength;
-        std::atomic<std::intptr_t>& handle;
-    };
-    Table tables[2] = {
-        {kUsersTable, format::userFieldDescriptors(), format::kUserRecordLength, users_},
-        {kFacesTable, format::faceFieldDescriptors(), format::kFaceRecordLength, faces_}};
-    for (Table& t : tables) {
-        if (&t.handle == &faces_ && !withFaces) break;
-        std::intptr_t h = 0;
-        int rc = calls_.open(path(t.file), h);
-        if (rc == TL_W_DAMAGED) {
-            calls_.close(h);  // readable only: refused rather than half used
-            return rc;
-        }
-        if (rc != kOk) {
-            if ((rc = calls_.create(path(t.file), t.fields)) != kOk) return rc;
-            if ((rc = calls_.open(path(t.file), h)) != kOk) {
-                if (rc == TL_W_DAMAGED) calls_.close(h);
-                return rc;
-            }
-        }
-        t.handle = h;
-        std::uint32_t count = 0, length = 0, fields = 0;
-        if ((rc = calls_.info(h, count, length, fields)) != kOk) return rc;
-        if (length != t.recordLength || fields != t.fields.size() / 32) return kBadLayout;
-    }
-    std::intptr_t h = 0;
     bool rebuildId = false, rebuildUserId = false;
-    if (int rc = openIndex(kUsersById, "ID", kIdKeyFlags, h, rebuildId)) return rc;
-    byId_ = h;
-    if (int rc = openIndex(kUsersByUserId, "USERID", kUserIdKeyFlags, h, rebuildUserId)) return rc;
-    byUserId_ = h;
-    // The rebuilds run under the table's lock, so that no other process writes meanwhile.
-    if (int rc = calls_.lockData(users_)) return rc;
+    if (int rc = openUsers(rebuildId, rebuildUserId)) return rc;
+    if (withFaces) {
+        std::intptr_t h = 0;
+        const int rc =
+            openTable(kFacesTable, format::faceFieldDescriptors(), format::kFaceRecordLength, h);
+        if (h != 0) faces_ = h;
+        if (rc != kOk) return rc;
+    }
+    if (readOnly_) {
+        if (rebuildId || rebuildUserId)
+            notes_.push_back(
+                "an index is out of step with Users.Dbf; look-ups may fail until "
+                "a writing open rebuilds it");
+        if (int rc = readKeyLengths()) return rc;
+        return refreshCounts();
+    }
+    // The checks run under both locks, so that no other process writes meanwhile and a
+    // pack of another process has ended.
+    if (int rc = beginWrite()) return rc;
     int rc = checkIndexes(rebuildId, rebuildUserId);
-    calls_.unlockData(users_);
+    if (rc == kOk && withFaces) rc = cleanLeftovers();
+    endWrite();
     if (rc == kOk) rc = refreshCounts();
     return rc;
+}
+
+int PersonBase::readKeyLengths() {
+    std::uint32_t type = 0, keys = 0;
+    if (readOnly_ && (byId_ == 0 || byUserId_ == 0)) return kOk;
+    if (int rc = calls_.indexInfo(byId_, idKeyLength_, type, keys)) return rc;
+    if (int rc = calls_.indexInfo(byUserId_, userIdKeyLength_, type, keys)) return rc;
+    if (idKeyLength_ != 4 || userIdKeyLength_ != format::user::kUserIdWidth) return kBadLayout;
+    return kOk;
 }
 
 // An index that holds another number of keys than there are live persons is rebuilt too:
@@ -142,26 +214,32 @@ int PersonBase::checkIndexes(bool rebuildId, bool rebuildUserId) {
         if (int rc = calls_.read(users_, n, record.data())) return rc;
         if (record[0] != kDeletedFlag) ++live;
     }
-    std::uint32_t type = 0, idKeys = 0, userIdKeys = 0;
-    if (int rc = calls_.indexInfo(byId_, idKeyLength_, type, idKeys)) return rc;
-    if (int rc = calls_.indexInfo(byUserId_, userIdKeyLength_, type, userIdKeys)) return rc;
-    if (idKeyLength_ != 4 || userIdKeyLength_ != format::user::kUserIdWidth) return kBadLayout;
-    if (rebuildId || idKeys != live)
+    if (int rc = readKeyLengths()) return rc;
+    std::uint32_t type = 0, idKeys = 0, userIdKeys = 0, length = 0;
+    if (int rc = calls_.indexInfo(byId_, length, type, idKeys)) return rc;
+    if (int rc = calls_.indexInfo(byUserId_, length, type, userIdKeys)) return rc;
+    // A new index over an empty table is no repair worth a note.
+    if (rebuildId || idKeys != live) {
         if (int rc = calls_.reindexOne(byId_)) return rc;
-    if (rebuildUserId || userIdKeys != live)
+        if (personCount() != 0) notes_.push_back(std::string(kUsersById) + ": rebuilt");
+    }
+    if (rebuildUserId || userIdKeys != live) {
         if (int rc = calls_.reindexOne(byUserId_)) return rc;
+        if (personCount() != 0) notes_.push_back(std::string(kUsersByUserId) + ": rebuilt");
+    }
     return kOk;
 }
 
 // Opens an index of Users.Dbf, or creates it when it cannot be opened; rebuild is set when
 // it is new or out of step with the table.
 int PersonBase::openIndex(const char* file, const char* expression, int keyFlags,
-                          std::intptr_t& handle, bool& rebuild) {
-    int rc = calls_.openIndex(path(file), users_, handle);
+                          std::intptr_t data, std::intptr_t& handle, bool& rebuild) {
+    int rc = calls_.openIndex(path(file), data, handle, !readOnly_);
     rebuild = rc != kOk;
     if (rc == kOk || rc == TL_W_OUT_OF_STEP) return kOk;
-    if ((rc = calls_.createIndex(path(file), expression, users_, keyFlags)) != kOk) return rc;
-    rc = calls_.openIndex(path(file), users_, handle);
+    if (readOnly_) return rc;
+    if ((rc = calls_.createIndex(path(file), expression, data, keyFlags)) != kOk) return rc;
+    rc = calls_.openIndex(path(file), data, handle);
     return rc == TL_W_OUT_OF_STEP ? kOk : rc;
 }
 

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "persons/person_record.h"
 #include "persons/table_calls.h"
@@ -29,19 +30,29 @@ inline constexpr const char* kPictureExtension = ".TIF";
 class PersonBase {
   public:
     using Clock = std::function<std::time_t()>;
+    enum class Access { ReadWrite, ReadOnly };
 
     explicit PersonBase(EngineEntry engine = defaultEngine());
     ~PersonBase();
     PersonBase(const PersonBase&) = delete;
     PersonBase& operator=(const PersonBase&) = delete;
 
-    // Opens the four files in the folder (created when missing), creating the ones that
-    // are missing and rebuilding an index that is missing or out of step with its table.
-    int open(const std::string& folder);
+    // Opens the four files in the folder, creating the ones that are missing and rebuilding
+    // an index that is missing or out of step with its table. A table whose header counts
+    // fewer records than it holds gets its count raised (only a single record behind the
+    // count is taken for an append cut short, and dropped). Face records no person refers
+    // to are marked free, and pictures no face names are removed. Waits for a write
+    // sequence of another process (TL_E_LOCK when the engine's lock wait runs out).
+    // ReadOnly opens the existing files for reading only: nothing is created, repaired,
+    // rebuilt or cut; the write calls return TL_E_READ_ONLY.
+    int open(const std::string& folder, Access access = Access::ReadWrite);
     void close();
     // 0 while open, -1 otherwise.
     int status() const { return status_.load(); }
     const std::string& folder() const { return folder_; }
+    // What the last open repaired or found, one line each ("Users.Dbf: ..."); empty when
+    // there was nothing. Set by open only: do not read it while another thread opens.
+    const std::vector<std::string>& openNotes() const { return notes_; }
     // The table engine's version number from its start request; 0 while not open.
     std::uint32_t engineVersion() const;
 
@@ -64,6 +75,9 @@ class PersonBase {
     int readFace(std::uint32_t recno, FaceRecord& face);
 
     // Writes pictures, face records and the person record; gives a new person its ID.
+    // Every write call holds the locks of both tables for its whole sequence; a pack in
+    // another process is waited for (TL_E_LOCK when the engine's lock wait runs out), and
+    // a persons table that a pack replaced meanwhile is opened anew.
     int storePerson(PersonRecord& person);
     int deletePerson(const std::string& userId);
     // Frees the picture, removes its file and clears the name; the face becomes modified.
@@ -85,11 +99,36 @@ class PersonBase {
     struct Handles {
         std::intptr_t users = 0, faces = 0, byId = 0, byUserId = 0;
     };
+    // Device and inode of a file; zero when it cannot be had.
+    struct FileId {
+        std::uint64_t dev = 0, ino = 0;
+        bool operator==(const FileId&) const = default;
+    };
+    static FileId fileId(const std::string& path);
+    // Releases the locks of a write sequence on every path.
+    class WriteGuard;
+
     // Faces.Dbf too, or only Users.Dbf with its indexes.
     int openTables(bool withFaces);
-    int openIndex(const char* file, const char* expression, int keyFlags, std::intptr_t& handle,
-                  bool& rebuild);
+    int openTable(const char* file, const std::vector<std::uint8_t>& fields,
+                  std::uint32_t recordLength, std::intptr_t& handle);
+    // Opens Users.Dbf and its indexes and puts them in place of the ones open before.
+    int openUsers(bool& rebuildId, bool& rebuildUserId);
+    int openIndex(const char* file, const char* expression, int keyFlags, std::intptr_t data,
+                  std::intptr_t& handle, bool& rebuild);
+    // Raises a short header count before the engine opens the table (see open).
+    int checkTableCount(const char* file);
+    int readKeyLengths();
     int checkIndexes(bool rebuildId, bool rebuildUserId);
+    // Under both locks: takes in a persons table that another process's pack replaced.
+    int followReplacedTable();
+    // Under both locks: rebuilds an index another process left out of step.
+    int repairStaleIndexes();
+    // Under both locks: frees unreferenced face records and removes unnamed pictures.
+    int cleanLeftovers();
+    // The locks of a write sequence: Users.Dbf (through its indexes), then Faces.Dbf.
+    int beginWrite();
+    void endWrite();
     void closeTables();
     std::string path(const char* file) const { return folder_ + file; }
     Handles handles() const;
@@ -115,6 +154,9 @@ class PersonBase {
     std::atomic<std::intptr_t> users_{0}, faces_{0}, byId_{0}, byUserId_{0};
     std::atomic<std::uint32_t> personCount_{0}, faceCount_{0};
     std::uint32_t idKeyLength_ = 4, userIdKeyLength_ = 20;
+    bool readOnly_ = false;
+    FileId usersFile_;  // the Users.Dbf the handles are open on
+    std::vector<std::string> notes_;
 };
 
 }  // namespace persons

@@ -25,50 +25,27 @@ bool within(std::uint32_t recno, std::uint32_t count) {
     return recno >= 1 && recno <= count;
 }
 
-// Releases the persons table's lock (taken through both indexes) on every path.
-class UsersLock {
-  public:
-    UsersLock(TableCalls& calls, const std::intptr_t (&indexes)[2])
-        : calls_(calls), indexes_{indexes[0], indexes[1]} {
-        rc_ = calls_.lock(indexes_);
-    }
-    ~UsersLock() {
-        if (rc_ == kOk) calls_.unlock(indexes_);
-    }
-    UsersLock(const UsersLock&) = delete;
-    UsersLock& operator=(const UsersLock&) = delete;
-    int result() const { return rc_; }
-
-  private:
-    TableCalls& calls_;
-    std::intptr_t indexes_[2];
-    int rc_;
-};
-
-class FacesLock {
-  public:
-    FacesLock(TableCalls& calls, std::intptr_t table) : calls_(calls), table_(table) {
-        rc_ = calls_.lockData(table_);
-    }
-    ~FacesLock() {
-        if (rc_ == kOk) calls_.unlockData(table_);
-    }
-    FacesLock(const FacesLock&) = delete;
-    FacesLock& operator=(const FacesLock&) = delete;
-    int result() const { return rc_; }
-
-  private:
-    TableCalls& calls_;
-    std::intptr_t table_;
-    int rc_;
-};
-
 void removeFile(const std::string& path) {
     std::error_code ec;
     if (!path.empty()) fs::remove(path, ec);
 }
 
 }  // namespace
+
+class PersonBase::WriteGuard {
+  public:
+    explicit WriteGuard(PersonBase& base) : base_(base), rc_(base.beginWrite()) {}
+    ~WriteGuard() {
+        if (rc_ == kOk) base_.endWrite();
+    }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+    int result() const { return rc_; }
+
+  private:
+    PersonBase& base_;
+    int rc_;
+};
 
 // An ID is taken when a stored person has it, or shares its picture-name part with it
 // (the lower 28 bits): both would name the same picture files.
@@ -119,13 +96,10 @@ int PersonBase::storePerson(PersonRecord& person) {
     if (person.faceCount > kMaxFaces) return kBadArgument;
     for (int i = 0; i < person.faceCount; ++i)
         if (!person.faces[i] && person.faceRef[i] == 0) return kBadArgument;
-    const Handles h = handles();
-    const std::intptr_t indexes[2] = {h.byId, h.byUserId};
-    // The persons table stays locked from the choice of the ID to the person record's
-    // write, so that no other writer takes the same ID or user ID meanwhile.
-    UsersLock lock(calls_, indexes);
+    // The tables stay locked from the choice of the ID to the person record's write, so
+    // that no other writer takes the same ID or user ID meanwhile.
+    WriteGuard lock(*this);
     if (lock.result() != kOk) return lock.result();
-    if (int rc = refreshCounts()) return rc;
     const bool stored = within(person.recno, personCount());
     if (!stored) person.recno = kNotStored;
     // The stored copy, with the faces it references that still belong to it.
@@ -205,6 +179,12 @@ int PersonBase::storeImages(PersonRecord& person, PersonRecord& onDisk, bool sto
         face->image = name;
         named.insert(name);
     }
+    // A new person's ID shares its picture names with no stored person: files under them
+    // are what a store cut short left, and must not pass for this person's pictures.
+    if (!stored)
+        for (int digit = 0; digit < kMaxFaces; ++digit)
+            if (const std::string name = format::imageName(person.id, digit); !named.count(name))
+                removeFile(picturePath(name));
     if (stored)
         for (int k = 0; k < onDisk.faceCount; ++k)
             if (onDisk.faces[k] && !onDisk.faces[k]->image.empty() &&
@@ -228,8 +208,6 @@ int PersonBase::findReusableFace(std::uint32_t& recno) {
 }
 
 int PersonBase::storeFaces(PersonRecord& person, const PersonRecord& onDisk, bool stored) {
-    FacesLock lock(calls_, faces_);
-    if (lock.result() != kOk) return lock.result();
     if (int rc = refresh(faces_, faceCount_)) return rc;
     if (stored) {
         const auto current = person.faceRef.begin();
@@ -276,8 +254,6 @@ int PersonBase::storeRecord(PersonRecord& person) {
     format::encodePerson(person, record.data());
     const Handles h = handles();
     const std::intptr_t indexes[2] = {h.byId, h.byUserId};
-    UsersLock lock(calls_, indexes);
-    if (lock.result() != kOk) return lock.result();
     int rc = kOk;
     if (within(person.recno, personCount())) {
         rc = calls_.update(indexes, person.recno, record.data());
@@ -292,11 +268,9 @@ int PersonBase::storeRecord(PersonRecord& person) {
 
 int PersonBase::deletePerson(const std::string& userId) {
     if (status() != 0) return kNotOpen;
-    const Handles h = handles();
-    const std::intptr_t indexes[2] = {h.byId, h.byUserId};
-    UsersLock lock(calls_, indexes);
+    WriteGuard lock(*this);
     if (lock.result() != kOk) return lock.result();
-    if (int rc = refreshCounts()) return rc;
+    const Handles h = handles();
     PersonRecord person;
     if (int rc = findByUserId(userId, person)) return rc;
     // Faces that do not load (damaged, or another person's) are left alone.
@@ -316,15 +290,11 @@ int PersonBase::deletePerson(const std::string& userId) {
     rc = calls_.deleteKey(h.byUserId, person.recno, key);
     if (rc != kOk && rc != TL_E_KEY_NOT_FOUND) return rc;
     if ((rc = calls_.markDeleted(h.users, person.recno)) != kOk) return rc;
-    {
-        FacesLock facesLock(calls_, h.faces);
-        if (facesLock.result() != kOk) return facesLock.result();
-        for (int i = 0; i < person.faceCount; ++i) {
-            if (!person.faces[i]) continue;
-            if ((rc = calls_.markDeleted(h.faces, person.faceRef[i])) != kOk) return rc;
-            person.faceRef[i] = 0;
-            person.faces[i]->recno = kNotStored;
-        }
+    for (int i = 0; i < person.faceCount; ++i) {
+        if (!person.faces[i]) continue;
+        if ((rc = calls_.markDeleted(h.faces, person.faceRef[i])) != kOk) return rc;
+        person.faceRef[i] = 0;
+        person.faces[i]->recno = kNotStored;
     }
     for (int i = 0; i < person.faceCount; ++i)
         if (person.faces[i]) removeFile(picturePath(person.faces[i]->image));
@@ -333,25 +303,26 @@ int PersonBase::deletePerson(const std::string& userId) {
 
 int PersonBase::packPersons() {
     if (status() != 0) return kNotOpen;
+    const std::string backup = path(kUsersBackup);
+    int rc = beginWrite();
+    if (rc != kOk) return rc;
     const Handles h = handles();
     const std::intptr_t indexes[2] = {h.byId, h.byUserId};
-    const std::string backup = path(kUsersBackup);
-    if (int rc = calls_.copy(h.users, backup)) {
-        removeFile(backup);
-        return rc;
-    }
-    int rc = calls_.lock(indexes);
-    if (rc != kOk) {
+    if ((rc = calls_.copy(h.users, backup)) != kOk) {
+        endWrite();
         removeFile(backup);
         return rc;
     }
     rc = calls_.pack(h.users);
     if (rc == kOk) {
+        // The packed table is a new file: the handles of this object follow it in the
+        // engine, and its identity is taken while the lock is still held.
+        usersFile_ = fileId(path(kUsersTable));
         rc = calls_.reindex(indexes);
-        calls_.unlock(indexes);
+        endWrite();
     } else {
         // Put the copy back in one rename and open the table and its indexes again.
-        calls_.unlock(indexes);
+        endWrite();
         status_ = -1;
         calls_.closeIndex(byUserId_.exchange(0));
         calls_.closeIndex(byId_.exchange(0));

@@ -42,6 +42,26 @@ std::uint16_t digits(const std::uint8_t* p, int n) {
     return static_cast<std::uint16_t>(v);
 }
 
+// Length of the UTF-8 sequence a lead byte starts; 0 for a byte no sequence starts with.
+std::size_t sequenceLength(unsigned char c) {
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF4) return 4;
+    return 0;
+}
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = sequenceLength(static_cast<unsigned char>(text[i]));
+        if (n == 0 || i + n > text.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += n;
+    }
+    return true;
+}
+
 std::string dropLeadingBlanks(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
@@ -75,7 +95,8 @@ std::vector<std::uint8_t> faceFieldDescriptors() {
 
 void putText(std::uint8_t* field, std::size_t width, std::string_view text) {
     std::size_t n = 0;
-    while (n < width && n < text.size() && static_cast<unsigned char>(text[n]) >= 32) ++n;
+    while (n < text.size() && static_cast<unsigned char>(text[n]) >= 32) ++n;
+    n = utf8Cut(text.substr(0, n), width);
     std::memcpy(field, text.data(), n);
     std::memset(field + n, ' ', width - n);
 }
@@ -84,6 +105,14 @@ std::string getText(const std::uint8_t* field, std::size_t width) {
     std::size_t n = width;
     while (n > 0 && field[n - 1] < 33) --n;
     return std::string(reinterpret_cast<const char*>(field), n);
+}
+
+std::size_t utf8Cut(std::string_view text, std::size_t width) {
+    if (text.size() <= width) return text.size();
+    if (!isUtf8(text)) return width;
+    std::size_t n = width;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return n;
 }
 
 void putFaceCount(std::uint8_t* field, int count) {

@@ -36,8 +36,11 @@ inline constexpr std::size_t kImageWidth = 8;
 std::vector<std::uint8_t> userFieldDescriptors();
 std::vector<std::uint8_t> faceFieldDescriptors();
 
-// Copies text up to its first character below 32 and pads the field with blanks.
+// Copies text up to its first character below 32 and pads the field with blanks. Text that
+// is valid UTF-8 is cut at a character boundary, other text at the width.
 void putText(std::uint8_t* field, std::size_t width, std::string_view text);
+// The number of leading bytes of text that fit in width bytes, as putText cuts.
+std::size_t utf8Cut(std::string_view text, std::size_t width);
 // The field without its trailing characters below 33.
 std::string getText(const std::uint8_t* field, std::size_t width);
 

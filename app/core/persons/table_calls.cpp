@@ -7,7 +7,8 @@
 namespace persons {
 
 namespace {
-constexpr std::intptr_t kOpenMode = 34;  // read-write, shared
+constexpr std::intptr_t kOpenMode = 34;      // read-write, shared
+constexpr std::intptr_t kReadOnlyMode = 32;  // read only, shared
 constexpr std::intptr_t kFileKind = 3;
 constexpr std::intptr_t kIndexPageValue = 512;
 
@@ -57,8 +58,8 @@ int TableCalls::create(const std::string& path, const std::vector<std::uint8_t>&
     return call(p);
 }
 
-int TableCalls::open(const std::string& path, std::intptr_t& handle) {
-    Pack p = {TL_OPEN, 0, 0, word(path.c_str()), kOpenMode};
+int TableCalls::open(const std::string& path, std::intptr_t& handle, bool writable) {
+    Pack p = {TL_OPEN, 0, 0, word(path.c_str()), writable ? kOpenMode : kReadOnlyMode};
     const int rc = call(p);
     handle = p[2];
     return rc;
@@ -130,8 +131,9 @@ int TableCalls::createIndex(const std::string& path, const char* expression, std
     return call(p);
 }
 
-int TableCalls::openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle) {
-    Pack p = {TL_INDEX_OPEN, 0, 0, word(path.c_str()), kOpenMode, data};
+int TableCalls::openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle,
+                          bool writable) {
+    Pack p = {TL_INDEX_OPEN, 0, 0, word(path.c_str()), writable ? kOpenMode : kReadOnlyMode, data};
     const int rc = call(p);
     handle = p[2];
     return rc;

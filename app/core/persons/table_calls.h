@@ -23,7 +23,8 @@ class TableCalls {
     int shutDown();
 
     int create(const std::string& path, const std::vector<std::uint8_t>& descriptors);
-    int open(const std::string& path, std::intptr_t& handle);
+    // Read-write (shared) unless writable is false, then for reading only.
+    int open(const std::string& path, std::intptr_t& handle, bool writable = true);
     int close(std::intptr_t handle);
     int info(std::intptr_t handle, std::uint32_t& count, std::uint32_t& recordLength,
              std::uint32_t& fields);
@@ -38,7 +39,8 @@ class TableCalls {
 
     int createIndex(const std::string& path, const char* expression, std::intptr_t data,
                     int keyFlags);
-    int openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle);
+    int openIndex(const std::string& path, std::intptr_t data, std::intptr_t& handle,
+                  bool writable = true);
     int closeIndex(std::intptr_t handle);
     int indexInfo(std::intptr_t handle, std::uint32_t& keyLength, std::uint32_t& keyType,
                   std::uint32_t& keys);

@@ -115,5 +115,45 @@ TEST_F(BaseCliTest, StatisticsOverTheBasePictures) {
     EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 2);  // a user list has its own paths
 }
 
+// Persons stored straight through the base, without the face library.
+void storeWithoutFaces(const fs::path& folder,
+                       const std::vector<std::pair<std::string, std::string>>& who) {
+    PersonBase b;
+    ASSERT_EQ(b.open(folder.string()), 0);
+    for (const auto& [userId, name] : who) {
+        PersonRecord p = newPerson(userId, name);
+        addFace(p, 3, false);
+        ASSERT_EQ(b.storePerson(p), 0) << userId;
+    }
+}
+
+TEST_F(BaseCliTest, ListEscapesTheFieldSeparatorInsideTexts) {
+    storeWithoutFaces(dir / "Base", {{"A|b\\c", "x|y"}, {"Plain", "back\\slash|"}});
+    ASSERT_EQ(base("list"), 0) << out;
+    EXPECT_EQ(out, "2|A\\|b\\\\c|x\\|y|1\n2|Plain|back\\\\slash\\||1\n");
+}
+
+TEST_F(BaseCliTest, ListLeavesATableWithACountTooLowAsItIsAndSaysSo) {
+    storeWithoutFaces(dir / "Base", {{"Ann", "A"}, {"Bob", "B"}, {"Cid", "C"}});
+    const fs::path users = dir / "Base" / kUsersTable;
+    auto bytes = fileBytes(users);
+    bytes[4] = 0;  // header count 0 over three records
+    std::ofstream(users, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    ASSERT_EQ(base("list"), 0) << out;
+    EXPECT_NE(out.find("ovfc base: Users.Dbf: 3 records behind the header count of 0 are not read"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(fileBytes(users), bytes);
+    // A writing command takes them back and says so.
+    ASSERT_EQ(base("delete cid"), 0) << out;
+    EXPECT_NE(out.find("ovfc base: Users.Dbf: 3 records behind the header count of 0 restored"),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(base("list"), 0) << out;
+    EXPECT_EQ(out, "2|Ann|A|1\n2|Bob|B|1\n");
+}
+
 }  // namespace
 }  // namespace persons::testing

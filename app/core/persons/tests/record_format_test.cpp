@@ -46,6 +46,22 @@ TEST(RecordFormat, TextFieldsPadCutAndTrim) {
     EXPECT_EQ(getText(empty, 4), "");
 }
 
+TEST(RecordFormat, UtfEightTextIsCutAtACharacterBoundary) {
+    std::uint8_t field[20];
+    std::string text = "a";
+    for (int i = 0; i < 10; ++i) text += "\xC3\xA9";  // 21 bytes: a cut at 20 splits the last one
+    putText(field, 20, text);
+    EXPECT_EQ(bytes(field, 20), text.substr(0, 19) + " ");
+    const std::string euro = "\xE2\x82\xAC\xE2\x82\xAC";  // two 3-byte characters
+    std::uint8_t four[4];
+    putText(four, 4, euro);
+    EXPECT_EQ(bytes(four, 4), euro.substr(0, 3) + " ");
+    // Text that is not UTF-8 (Latin-1 here) is cut at the width as before.
+    const std::string latin(25, '\xE9');
+    putText(field, 20, latin);
+    EXPECT_EQ(bytes(field, 20), latin.substr(0, 20));
+}
+
 TEST(RecordFormat, ImageNamesAndWhatCountsAsOne) {
     EXPECT_EQ(imageName(0x6B5F1234u, 0), "B5F12340");
     EXPECT_EQ(imageName(0x6B5F1234u, 15), "B5F1234F");
