@@ -134,7 +134,11 @@ int16_t captureFrame(int16_t channel, uint8_t* frame, int16_t flags) {
     const bool direct =
         !(flags & (kColour | kLarge)) &&
         (d.HasCap(capDirectScaledRead) || ((flags & kUnscaled) && !(colourSource && outBpp == 1)));
-    if (direct && !(flags & kUnscaled) && ch[kWH] <= 0) {
+    if (d.HasCap(capNoBoard)) {
+        // No hardware: a mid-grey frame of the size and depth asked for.
+        std::memset(frame, 128, size_t(outW) * size_t(outH) * size_t(outBpp));
+        result = 0;
+    } else if (direct && !(flags & kUnscaled) && ch[kWH] <= 0) {
         result = 1;  // an empty square: nothing to read
     } else if (direct) {
         if (flags & kUnscaled) {

@@ -87,11 +87,20 @@ TEST_F(BoardZero, InitialisesWithoutHardwareAndReadsMidGrey) {
     EXPECT_EQ(std::count(buf.begin(), buf.begin() + 200, 128), 200);
     EXPECT_EQ(buf[200], 7);
     EXPECT_EQ(ovf::diagnosticsText(), "There is no video input device selected.");
-    // The unscaled capture reads mid-grey; the scaled one has an empty square.
-    std::vector<uint8_t> frame(ovf::kFrameBytes, 0);
-    EXPECT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), 0);
-    EXPECT_EQ(std::count(frame.begin(), frame.end(), 128), ovf::kFrameBytes);
-    EXPECT_EQ(OvfCaptureFrame(0, frame.data(), 0), 1);
+    // Every capture gives a mid-grey frame of exactly the size and depth asked for.
+    struct Shape {
+        int16_t flags;
+        size_t bytes;
+    };
+    for (const Shape& s : {Shape{0, ovf::kFrameBytes}, Shape{0x04, ovf::kFrameBytes},
+                           Shape{0x02, 512u * 512u}, Shape{0x08, ovf::kFrameBytes * 3},
+                           Shape{0x0A, 512u * 512u * 3}}) {
+        std::vector<uint8_t> frame(s.bytes + 16, 0);
+        EXPECT_EQ(OvfCaptureFrame(0, frame.data(), s.flags), 0) << s.flags;
+        EXPECT_EQ(size_t(std::count(frame.begin(), frame.begin() + s.bytes, 128)), s.bytes)
+            << s.flags;
+        EXPECT_EQ(std::count(frame.begin() + s.bytes, frame.end(), 0), 16) << s.flags;
+    }
     EXPECT_EQ(OvfSynchronizeFramegrabber(), 0);
 }
 
