@@ -18,13 +18,13 @@ TEST(AppendClip, FramesStackBelowAndTheHeaderFollows) {
     const Bytes a = randomPixels(64 * 10, 50), b = randomPixels(64 * 5, 51),
                 c = randomPixels(64 * 7, 52);
     const uint32_t sa = sizeWord(64, 10), sb = sizeWord(64, 5), sc = sizeWord(64, 7);
-    ASSERT_EQ(OvWriteClip(name.c_str(), a.data(), 4, &sa), 0);
-    ASSERT_EQ(OvAppendClip(name.c_str(), b.data(), 4, &sb), 0);
-    ASSERT_EQ(OvAppendClip(name.c_str(), c.data(), 1, &sc), 0);
+    ASSERT_EQ(OvWriteClip(name.c_str(), a.data(), 4, &sa), OVIO_OK);
+    ASSERT_EQ(OvAppendClip(name.c_str(), b.data(), 4, &sb), OVIO_OK);
+    ASSERT_EQ(OvAppendClip(name.c_str(), c.data(), 1, &sc), OVIO_OK);
     const Bytes f = readFile(name);
     ASSERT_EQ(f.size(), 98u + 64u * 22);
     ImageInfo info{};
-    ASSERT_EQ(OvGetImageInfo(name.c_str(), &info, 4), 0);
+    ASSERT_EQ(OvGetImageInfo(name.c_str(), &info, 4), OVIO_OK);
     EXPECT_EQ(info.width, 64);
     EXPECT_EQ(info.height, 22);
     // The strip byte count is kept in step.
@@ -47,7 +47,7 @@ TEST(AppendClip, FramesStackBelowAndTheHeaderFollows) {
     whole.srcHeight = 22;
     int16_t st;
     EXPECT_EQ(readClip(name, 4, whole, &st), all);
-    EXPECT_EQ(st, 0);
+    EXPECT_EQ(st, OVIO_OK);
 }
 
 TEST(AppendClip, ClipWithoutByteCountsGetsItsHeightRewritten) {
@@ -62,12 +62,12 @@ TEST(AppendClip, ClipWithoutByteCountsGetsItsHeightRewritten) {
     writeFile(name, t.build());
     const Bytes more = randomPixels(24, 54);
     const uint32_t s = sizeWord(8, 3);
-    ASSERT_EQ(OvAppendClip(name.c_str(), more.data(), 4, &s), 0);
+    ASSERT_EQ(OvAppendClip(name.c_str(), more.data(), 4, &s), OVIO_OK);
     const Bytes f = readFile(name);
     EXPECT_EQ(f.size(), 98u + 40u);
     EXPECT_EQ(get32(f, 10 + 2 * 12 + 8), 5u);  // ImageLength value
     ImageInfo info{};
-    ASSERT_EQ(OvGetImageInfo(name.c_str(), &info, 4), 0);
+    ASSERT_EQ(OvGetImageInfo(name.c_str(), &info, 4), OVIO_OK);
     EXPECT_EQ(info.height, 5);
 }
 
@@ -76,36 +76,36 @@ TEST(AppendClip, MismatchesLeaveTheFileUnchanged) {
     const std::string name = dir.file("clip.tif");
     const Bytes a = randomPixels(32 * 4 * 3, 55);
     const uint32_t s = sizeWord(32, 4);
-    ASSERT_EQ(OvWriteClip(name.c_str(), a.data(), 4, &s), 0);
+    ASSERT_EQ(OvWriteClip(name.c_str(), a.data(), 4, &s), OVIO_OK);
     const Bytes before = readFile(name);
     const uint32_t wider = sizeWord(33, 4);
-    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &wider), 23);
-    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4 | OVIO_COLOUR, &s), 23);
+    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &wider), OVIO_E_CLIP_MISMATCH);
+    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4 | OVIO_COLOUR, &s), OVIO_E_CLIP_MISMATCH);
     EXPECT_EQ(readFile(name), before);
 
     // A colour clip does not take frames.
     const std::string colour = dir.file("colour.tif");
-    ASSERT_EQ(OvWriteClip(colour.c_str(), a.data(), 4 | OVIO_COLOUR, &s), 0);
+    ASSERT_EQ(OvWriteClip(colour.c_str(), a.data(), 4 | OVIO_COLOUR, &s), OVIO_OK);
     const Bytes colourBefore = readFile(colour);
-    EXPECT_EQ(OvAppendClip(colour.c_str(), a.data(), 4, &s), 23);
+    EXPECT_EQ(OvAppendClip(colour.c_str(), a.data(), 4, &s), OVIO_E_CLIP_MISMATCH);
     EXPECT_EQ(readFile(colour), colourBefore);
 
     // Data after the clip's last pixel: not the end of the file.
     Bytes tail = before;
     tail.push_back(0);
     writeFile(name, tail);
-    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &s), 1);
+    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &s), OVIO_E_FILE);
     EXPECT_EQ(readFile(name), tail);
 
     // Only TIFF; unknown extension 22; missing file 1.
     const std::string bmp = dir.file("clip.bmp");
-    ASSERT_EQ(OvWriteClip(bmp.c_str(), a.data(), 5, &s), 0);
-    EXPECT_EQ(OvAppendClip(bmp.c_str(), a.data(), 1, &s), 1);
-    EXPECT_EQ(OvAppendClip(bmp.c_str(), a.data(), 5, &s), 1);
-    EXPECT_EQ(OvAppendClip(dir.file("x.png").c_str(), a.data(), 1, &s), 22);
-    EXPECT_EQ(OvAppendClip(dir.file("none.tif").c_str(), a.data(), 4, &s), 1);
+    ASSERT_EQ(OvWriteClip(bmp.c_str(), a.data(), 5, &s), OVIO_OK);
+    EXPECT_EQ(OvAppendClip(bmp.c_str(), a.data(), 1, &s), OVIO_E_FILE);
+    EXPECT_EQ(OvAppendClip(bmp.c_str(), a.data(), 5, &s), OVIO_E_FILE);
+    EXPECT_EQ(OvAppendClip(dir.file("x.png").c_str(), a.data(), 1, &s), OVIO_E_EXTENSION);
+    EXPECT_EQ(OvAppendClip(dir.file("none.tif").c_str(), a.data(), 4, &s), OVIO_E_FILE);
     const uint32_t empty = sizeWord(32, 0);
-    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &empty), 20);
+    EXPECT_EQ(OvAppendClip(name.c_str(), a.data(), 4, &empty), OVIO_E_CONTENT);
 }
 
 TEST(AppendClip, MultiStripClipIsNotExtended) {
@@ -127,6 +127,6 @@ TEST(AppendClip, MultiStripClipIsNotExtended) {
     writeFile(name, t.build());
     const Bytes before = readFile(name);
     const uint32_t s = sizeWord(4, 1);
-    EXPECT_EQ(OvAppendClip(name.c_str(), px.data(), 4, &s), 23);
+    EXPECT_EQ(OvAppendClip(name.c_str(), px.data(), 4, &s), OVIO_E_CLIP_MISMATCH);
     EXPECT_EQ(readFile(name), before);
 }

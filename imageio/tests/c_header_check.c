@@ -26,3 +26,9 @@ int ovioVersionLengthFromC(void) {
     if (OvIOGetVersion(text) != 0) return -1;
     return (int)strlen(text);
 }
+
+const char* ovioResultTextFromC(OvIOResult code);
+
+const char* ovioResultTextFromC(OvIOResult code) {
+    return OvIOResultText(code);
+}

@@ -41,7 +41,7 @@ ClipRect clip(int ow, int oh, int x, int y, int sw, int sh) {
 std::string writeTiff(const TempDir& dir, const char* name, int w, int h, const Bytes& px) {
     const std::string path = dir.file(name);
     const uint32_t size = w | (h << 16);
-    EXPECT_EQ(OvWriteClip(path.c_str(), px.data(), 4, &size), 0);
+    EXPECT_EQ(OvWriteClip(path.c_str(), px.data(), 4, &size), OVIO_OK);
     return path;
 }
 
@@ -52,7 +52,7 @@ TEST(FittedRead, Grey512x512FillsTheFirst255ColumnsAndPadsTheLast) {
     const Bytes img = randomPixels(512 * 512, 30);
     const std::string name = writeTiff(dir, "big.tif", 512, 512, img);
     Bytes out(65280, 0);
-    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 1), 0);
+    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 1), OVIO_OK);
     // 512 lines onto 255, source width 514 of which 512 are covered: 255 columns.
     const auto rows = sampled(512, 255);
     const auto cols = sampled(512, 255);
@@ -68,7 +68,7 @@ TEST(FittedRead, StandardFrameIsCopiedUnchanged) {
     const Bytes img = randomPixels(65280, 31);
     const std::string name = writeTiff(dir, "std.tif", 256, 255, img);
     Bytes out(65280);
-    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), 0);
+    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), OVIO_OK);
     EXPECT_EQ(out, img);
 }
 
@@ -77,7 +77,7 @@ TEST(FittedRead, NarrowImageKeepsItsScaleAndIsPaddedRight) {
     const Bytes img = randomPixels(200 * 255, 32);
     const std::string name = writeTiff(dir, "narrow.tif", 200, 255, img);
     Bytes out(65280);
-    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), 0);
+    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), OVIO_OK);
     for (int r = 0; r < 255; ++r) {
         for (int c = 0; c < 200; ++c) ASSERT_EQ(out[r * 256 + c], img[r * 200 + c]);
         for (int c = 200; c < 256; ++c) ASSERT_EQ(out[r * 256 + c], 63);
@@ -90,7 +90,7 @@ TEST(FittedRead, WideImageIsPaddedBelow) {
     const Bytes img = randomPixels(w * h, 33);
     const std::string name = writeTiff(dir, "wide.tif", w, h, img);
     Bytes out(65280);
-    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), 0);
+    ASSERT_EQ(OvReadImage(name.c_str(), out.data(), 4), OVIO_OK);
     // The width is taken whole (300 onto 256); the derived height 300 * 255 / 256 = 298
     // covers 100 lines, giving 255 * 100 / 298 = 85 output lines.
     const Bytes top = expected(img, w, 0, 0, w, h, 256, 85);
@@ -105,11 +105,11 @@ TEST(FittedRead, PercentagesSelectTheLeftHalf) {
     const std::string name = writeTiff(dir, "half.tif", w, h, img);
     int16_t st;
     const Bytes got = readClip(name, 4, clip(0, 0, 0, 0, -50, -100), &st);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     EXPECT_EQ(got, expected(img, w, 0, 0, 60, 90, 256, 255));
     // Position as percentages too: the lower right quarter.
     const Bytes quarter = readClip(name, 4, clip(30, 45, -50, -50, -50, -50), &st);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     EXPECT_EQ(quarter, expected(img, w, 60, 45, 60, 45, 30, 45));
 }
 
@@ -122,7 +122,7 @@ TEST(FittedRead, DerivedSourceSideFollowsTheOutputShape) {
     // Width 90 given, height derived: 90 * 40 / 60 = 60.
     EXPECT_EQ(readClip(name, 4, clip(60, 40, 10, 20, 90, 0), &st),
               expected(img, w, 10, 20, 90, 60, 60, 40));
-    EXPECT_EQ(st, 0);
+    EXPECT_EQ(st, OVIO_OK);
     // Height 33 given, width derived: 33 * 70 / 50 = 46.
     EXPECT_EQ(readClip(name, 4, clip(70, 50, 5, 7, 0, 33), &st),
               expected(img, w, 5, 7, 46, 33, 70, 50));
@@ -136,7 +136,7 @@ TEST(FittedRead, RepetitionAndOmissionMatchTheClosedForm) {
     // The same picture as a bottom-up BMP must give the same output.
     const std::string bmp = dir.file("m.bmp");
     const uint32_t size = w | (h << 16);
-    ASSERT_EQ(OvWriteClip(bmp.c_str(), img.data(), 5, &size), 0);
+    ASSERT_EQ(OvWriteClip(bmp.c_str(), img.data(), 5, &size), OVIO_OK);
     const int cases[][6] = {
         {97, 61, 0, 0, 97, 61},  {50, 30, 0, 0, 97, 61}, {200, 150, 0, 0, 97, 61},
         {13, 7, 40, 20, 41, 29}, {64, 64, 3, 5, 17, 11}, {7, 100, 90, 0, 7, 61},
@@ -147,10 +147,10 @@ TEST(FittedRead, RepetitionAndOmissionMatchTheClosedForm) {
         int16_t st;
         EXPECT_EQ(readClip(tif, 4, clip(c[0], c[1], c[2], c[3], c[4], c[5]), &st), want)
             << c[0] << "x" << c[1] << " from " << c[2] << "," << c[3] << " " << c[4] << "x" << c[5];
-        EXPECT_EQ(st, 0);
+        EXPECT_EQ(st, OVIO_OK);
         EXPECT_EQ(readClip(bmp, 5, clip(c[0], c[1], c[2], c[3], c[4], c[5]), &st), want)
             << "bmp " << c[0] << "x" << c[1];
-        EXPECT_EQ(st, 0);
+        EXPECT_EQ(st, OVIO_OK);
     }
 }
 
@@ -163,19 +163,19 @@ TEST(FittedRead, RectanglePastTheImageIsCutAndPadded) {
     // 30 wide from x 25: 15 covered -> (60 * 15 + 15) / 30 = 30 columns (rounded);
     // 20 high from y 20: 10 covered -> 40 * 10 / 20 = 20 lines.
     const Bytes got = readClip(name, 4, clip(60, 40, 25, 20, 30, 20), &st);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     const Bytes inner = expected(img, w, 25, 20, 15, 10, 30, 20);
     for (int r = 0; r < 40; ++r)
         for (int c = 0; c < 60; ++c)
             ASSERT_EQ(got[r * 60 + c], r < 20 && c < 30 ? inner[r * 30 + c] : 63) << r << "," << c;
     // The width rounds: 7 covered of 9 onto 10 columns is (70 + 4) / 9 = 8 columns.
     const Bytes round = readClip(name, 4, clip(10, 1, 33, 0, 9, 1), &st);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     EXPECT_EQ(round[7], img[33 + sampled(7, 8)[7]]);
     EXPECT_EQ(round[8], 63);
     // Position beyond the image is clamped to the last pixel and line.
     const Bytes corner = readClip(name, 4, clip(2, 2, 500, 500, 1, 1), &st);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     EXPECT_EQ(corner, (Bytes{img[w * h - 1], img[w * h - 1], img[w * h - 1], img[w * h - 1]}));
 }
 
@@ -186,13 +186,13 @@ TEST(FittedRead, ColourOutputAndPlainGreyToColour) {
     const std::string name = writeTiff(dir, "gc.tif", w, h, img);
     int16_t st;
     const Bytes rgb = readClip(name, 4 | OVIO_COLOUR, clip(50, 20, 2, 3, 25, 10), &st, 3);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     const Bytes want = expected(img, w, 2, 3, 25, 10, 50, 20);
     for (size_t i = 0; i < want.size(); ++i)
         for (int k = 0; k < 3; ++k) ASSERT_EQ(rgb[3 * i + k], want[i]);
     // Padding in colour output is 63 in every byte.
     const Bytes padded = readClip(name, 4 | OVIO_COLOUR, clip(64, 64, 0, 0, 62, 34), &st, 3);
-    ASSERT_EQ(st, 0);
+    ASSERT_EQ(st, OVIO_OK);
     EXPECT_EQ(padded[3 * 63], 63);
     EXPECT_EQ(padded[3 * 63 + 2], 63);
     EXPECT_EQ(padded.back(), 63);
@@ -216,22 +216,22 @@ TEST(FittedRead, MemoryImagesTopDownAndBottomUp) {
     const ClipRect c = clip(40, 9, 3, 2, 15, 9);
     const Bytes want = expected(img, w, 3, 2, 15, 9, 40, 9);
     Bytes out(40 * 9);
-    ASSERT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), 0);
+    ASSERT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), OVIO_OK);
     EXPECT_EQ(out, want);
     info.bottomUp = 1;
     info.lineAddress = reinterpret_cast<intptr_t>(bottomUp.data());
-    ASSERT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), 0);
+    ASSERT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), OVIO_OK);
     EXPECT_EQ(out, want);
     // The description of a memory image reports no address.
     ImageInfo back{};
-    ASSERT_EQ(OvGetImageInfo(reinterpret_cast<const char*>(&info), &back, 0), 0);
+    ASSERT_EQ(OvGetImageInfo(reinterpret_cast<const char*>(&info), &back, 0), OVIO_OK);
     EXPECT_EQ(back.width, w);
     EXPECT_EQ(back.bytesPerLine, stride);
     EXPECT_EQ(back.bottomUp, 1);
     EXPECT_EQ(back.lineAddress, 0);
     // A line size shorter than the pixels is inconsistent.
     info.bytesPerLine = 20;
-    EXPECT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), 20);
+    EXPECT_EQ(OvReadClip(reinterpret_cast<const char*>(&info), out.data(), 0, &c), OVIO_E_CONTENT);
 }
 
 TEST(FittedRead, LengthPrefixedFormTakesTheFieldsAsWords) {
@@ -243,12 +243,12 @@ TEST(FittedRead, LengthPrefixedFormTakesTheFieldsAsWords) {
     Bytes out(30 * 20);
     ASSERT_EQ(OvReadClipP(pname.data(), out.data(), 4, 30 | (20 << 16), 4 | (6 << 16),
                           15 | (10 << 16), 0, 0),
-              0);
+              OVIO_OK);
     EXPECT_EQ(out, expected(img, w, 4, 6, 15, 10, 30, 20));
     // Negative fields in the high half: -50 % width from x 0, height 100 %.
     Bytes out2(25 * 40);
     const int32_t size = static_cast<int32_t>((uint32_t(uint16_t(-100)) << 16) | uint16_t(-50));
-    ASSERT_EQ(OvReadClipP(pname.data(), out2.data(), 4, 25 | (40 << 16), 0, size, 0, 0), 0);
+    ASSERT_EQ(OvReadClipP(pname.data(), out2.data(), 4, 25 | (40 << 16), 0, size, 0, 0), OVIO_OK);
     EXPECT_EQ(out2, expected(img, w, 0, 0, 25, 40, 25, 40));
 }
 
@@ -259,13 +259,13 @@ TEST(FittedRead, BadRequestsAndEmptyImages) {
     int16_t st;
     Bytes out(256 * 255, 0x11);
     ClipRect negative = clip(-5, 10, 0, 0, 0, 0);
-    EXPECT_EQ(OvReadClip(name.c_str(), out.data(), 4, &negative), 1);
+    EXPECT_EQ(OvReadClip(name.c_str(), out.data(), 4, &negative), OVIO_E_FILE);
     EXPECT_EQ(out[0], 0x11);
     // A source rectangle that comes out empty: 1 % of 10 pixels wide, nothing high.
     readClip(name, 4, clip(10, 1, 0, 0, -1, 0), &st);
-    EXPECT_EQ(st, 20);
-    EXPECT_EQ(OvReadClip(name.c_str(), nullptr, 4, nullptr), 1);
+    EXPECT_EQ(st, OVIO_E_CONTENT);
+    EXPECT_EQ(OvReadClip(name.c_str(), nullptr, 4, nullptr), OVIO_E_FILE);
     // A null request reads the whole image into the standard frame.
-    ASSERT_EQ(OvReadClip(name.c_str(), out.data(), 4, nullptr), 0);
+    ASSERT_EQ(OvReadClip(name.c_str(), out.data(), 4, nullptr), OVIO_OK);
     EXPECT_EQ(out[0], img[0]);
 }

@@ -63,9 +63,9 @@ TEST(HostileInput, EveryTruncationFailsCleanly) {
     const Bytes px = randomPixels(w * h * 3, 60);
     const uint32_t size = w | (h << 16);
     const std::string grey = dir.file("g.bmp"), rgb = dir.file("c.bmp"), ctif = dir.file("c.tif");
-    ASSERT_EQ(OvWriteClip(grey.c_str(), px.data(), 5, &size), 0);
-    ASSERT_EQ(OvWriteClip(rgb.c_str(), px.data(), 5 | OVIO_COLOUR, &size), 0);
-    ASSERT_EQ(OvWriteClip(ctif.c_str(), px.data(), 4 | OVIO_COLOUR, &size), 0);
+    ASSERT_EQ(OvWriteClip(grey.c_str(), px.data(), 5, &size), OVIO_OK);
+    ASSERT_EQ(OvWriteClip(rgb.c_str(), px.data(), 5 | OVIO_COLOUR, &size), OVIO_OK);
+    ASSERT_EQ(OvWriteClip(ctif.c_str(), px.data(), 4 | OVIO_COLOUR, &size), OVIO_OK);
     const std::vector<std::pair<Bytes, uint16_t>> files = {
         {readFile(grey), 5},
         {readFile(rgb), 5 | OVIO_COLOUR},
@@ -75,7 +75,7 @@ TEST(HostileInput, EveryTruncationFailsCleanly) {
     const std::string cut = dir.file("cut");
     for (const auto& [whole, flags] : files) {
         writeFile(cut, whole);
-        ASSERT_EQ(guardedRead(cut, flags), 0);
+        ASSERT_EQ(guardedRead(cut, flags), OVIO_OK);
         for (size_t len = 0; len < whole.size(); ++len) {
             writeFile(cut, Bytes(whole.begin(), whole.begin() + static_cast<long>(len)));
             const int16_t st = guardedRead(cut, flags);
@@ -93,18 +93,18 @@ TEST(HostileInput, OffsetsAndPalettesBeyondTheEnd) {
     Bytes tif = greyTiff(8, 8, px);
     put32(tif, 10 + 4 * 12 + 8, 0x7FFFFFF0);  // strip offset far beyond the end
     writeFile(name, tif);
-    EXPECT_EQ(guardedRead(name, 4), 1);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_FILE);
 
     tif = greyTiff(8, 8, px);
     put32(tif, 10 + 6 * 12 + 8, 0xFFFFFFFF);  // byte count larger than the file
     put32(tif, 10 + 1 * 12 + 8, 0xFFFF);      // and a height to need it
     writeFile(name, tif);
-    EXPECT_EQ(guardedRead(name, 4), 1);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_FILE);
 
     tif = greyTiff(8, 8, px);
     put32(tif, 4, 0x10000000);  // directory beyond the end
     writeFile(name, tif);
-    EXPECT_EQ(guardedRead(name, 4), 1);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_FILE);
 
     // A colour map whose values lie beyond the end.
     TiffBuilder t;
@@ -114,15 +114,15 @@ TEST(HostileInput, OffsetsAndPalettesBeyondTheEnd) {
     t.extra = px;
     t.extra.resize(4000);  // the file could hold the map, but not there
     writeFile(name, t.build());
-    EXPECT_EQ(guardedRead(name, 4), 1);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_FILE);
     // Arrays longer than the whole file are refused before anything is taken.
     t.entries[5] = {320, 3, 3u * 0x50000000u, 0};
     writeFile(name, t.build());
-    EXPECT_EQ(guardedRead(name, 4), 20);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_CONTENT);
     t.entries[5] = {273, 4, 0x40000000, 0};
     t.entries[4] = {277, 3, 1, 1};
     writeFile(name, t.build());
-    EXPECT_EQ(guardedRead(name, 4), 20);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_CONTENT);
 
     // BMP: palette cut short, and pixel data beyond the end.
     Bytes bmp(54 + 100, 0);
@@ -134,14 +134,14 @@ TEST(HostileInput, OffsetsAndPalettesBeyondTheEnd) {
     put32(bmp, 22, 4);
     put16(bmp, 28, 8);
     writeFile(name, bmp);
-    EXPECT_EQ(guardedRead(name, 5), 1);
+    EXPECT_EQ(guardedRead(name, 5), OVIO_E_FILE);
     put32(bmp, 46, 0xFFFFFFFF);  // more colours than a palette holds
     writeFile(name, bmp);
-    EXPECT_EQ(guardedRead(name, 5), 1);
+    EXPECT_EQ(guardedRead(name, 5), OVIO_E_FILE);
     put32(bmp, 46, 20);
     put32(bmp, 10, 0xFFFFFF00);
     writeFile(name, bmp);
-    EXPECT_EQ(guardedRead(name, 5), 1);
+    EXPECT_EQ(guardedRead(name, 5), OVIO_E_FILE);
 }
 
 TEST(HostileInput, ImpossibleSizes) {
@@ -155,13 +155,13 @@ TEST(HostileInput, ImpossibleSizes) {
         writeFile(name, t);
         return guardedRead(name, 4);
     };
-    EXPECT_EQ(tiffWith(0, 8), 20);
-    EXPECT_EQ(tiffWith(8, 0), 20);
-    EXPECT_EQ(tiffWith(0xFFFFFFF8, 8), 20);  // negative
-    EXPECT_EQ(tiffWith(65536, 65536), 20);   // width x height overflows 32 bits
-    EXPECT_EQ(tiffWith(0x7FFFFFFF, 0x7FFFFFFF), 20);
-    EXPECT_EQ(tiffWith(100000, 1), 3);  // a line longer than any read buffer
-    EXPECT_EQ(tiffWith(8, 9), 1);       // one line more than stored
+    EXPECT_EQ(tiffWith(0, 8), OVIO_E_CONTENT);
+    EXPECT_EQ(tiffWith(8, 0), OVIO_E_CONTENT);
+    EXPECT_EQ(tiffWith(0xFFFFFFF8, 8), OVIO_E_CONTENT);  // negative
+    EXPECT_EQ(tiffWith(65536, 65536), OVIO_E_CONTENT);   // width x height overflows 32 bits
+    EXPECT_EQ(tiffWith(0x7FFFFFFF, 0x7FFFFFFF), OVIO_E_CONTENT);
+    EXPECT_EQ(tiffWith(100000, 1), OVIO_E_NO_MEMORY);  // a line longer than any read buffer
+    EXPECT_EQ(tiffWith(8, 9), OVIO_E_FILE);       // one line more than stored
 
     Bytes bmp(54 + 1024 + 16, 0);
     bmp[0] = 'B';
@@ -191,7 +191,7 @@ TEST(HostileInput, SelfReferencesAndEmptyStripsEnd) {
     self[2] = 42;
     self[4] = 4;
     writeFile(name, self);
-    EXPECT_EQ(guardedRead(name, 4), 20);
+    EXPECT_EQ(guardedRead(name, 4), OVIO_E_CONTENT);
     put32(self, 4, 2);  // inside the header
     writeFile(name, self);
     const int16_t st = guardedRead(name, 4);
@@ -214,11 +214,11 @@ TEST(HostileInput, SelfReferencesAndEmptyStripsEnd) {
     c.outHeight = 4;
     c.srcWidth = 4;
     c.srcHeight = 4;
-    EXPECT_EQ(guardedRead(name, 4, c), 0);
+    EXPECT_EQ(guardedRead(name, 4, c), OVIO_OK);
     // Every strip empty: the data end at once.
     put32(t.extra, 4 * strips + 4 * 2500, 0);
     writeFile(name, t.build());
-    EXPECT_EQ(guardedRead(name, 4, c), 1);
+    EXPECT_EQ(guardedRead(name, 4, c), OVIO_E_FILE);
 }
 
 TEST(HostileInput, CorruptedHeadersNeverOverrun) {
@@ -227,8 +227,8 @@ TEST(HostileInput, CorruptedHeadersNeverOverrun) {
     const Bytes px = randomPixels(w * h * 3, 63);
     const uint32_t size = w | (h << 16);
     const std::string a = dir.file("a.tif"), b = dir.file("b.bmp");
-    ASSERT_EQ(OvWriteClip(a.c_str(), px.data(), 4 | OVIO_COLOUR, &size), 0);
-    ASSERT_EQ(OvWriteClip(b.c_str(), px.data(), 5, &size), 0);
+    ASSERT_EQ(OvWriteClip(a.c_str(), px.data(), 4 | OVIO_COLOUR, &size), OVIO_OK);
+    ASSERT_EQ(OvWriteClip(b.c_str(), px.data(), 5, &size), OVIO_OK);
     const Bytes tif = readFile(a), bmp = readFile(b);
     std::mt19937 gen(64);
     const std::string name = dir.file("x");

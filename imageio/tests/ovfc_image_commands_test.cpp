@@ -17,7 +17,7 @@ TEST(OvfcImageCommands, InfoPrintsTheDescription) {
     const Bytes px = randomPixels(250 * 3 * 3, 120);
     const uint32_t size = 250 | (3u << 16);
     const std::string bmp = dir.file("a.bmp");
-    ASSERT_EQ(OvWriteClip(bmp.c_str(), px.data(), 5 | OVIO_COLOUR, &size), 0);
+    ASSERT_EQ(OvWriteClip(bmp.c_str(), px.data(), 5 | OVIO_COLOUR, &size), OVIO_OK);
     std::string out;
     ASSERT_EQ(runCommand(kOvfc + " info '" + bmp + "'", &out), 0) << out;
     EXPECT_NE(out.find("width: 250\n"), std::string::npos) << out;
@@ -37,14 +37,14 @@ TEST(OvfcImageCommands, ConvertFitsAndWritesByExtension) {
     const Bytes px = randomPixels(512 * 512, 121);
     const uint32_t size = 512 | (512u << 16);
     const std::string in = dir.file("in.tif");
-    ASSERT_EQ(OvWriteClip(in.c_str(), px.data(), 4, &size), 0);
+    ASSERT_EQ(OvWriteClip(in.c_str(), px.data(), 4, &size), OVIO_OK);
     std::string out;
     // Default frame: the same as OvReadImage, written as BMP.
     ASSERT_EQ(runCommand(kOvfc + " convert '" + in + "' '" + dir.file("out.bmp") + "'", &out), 0)
         << out;
     Bytes want(65280), got(65280);
-    ASSERT_EQ(OvReadImage(in.c_str(), want.data(), 4), 0);
-    ASSERT_EQ(OvReadImage(dir.file("out.bmp").c_str(), got.data(), 5), 0);
+    ASSERT_EQ(OvReadImage(in.c_str(), want.data(), 4), OVIO_OK);
+    ASSERT_EQ(OvReadImage(dir.file("out.bmp").c_str(), got.data(), 5), OVIO_OK);
     EXPECT_EQ(got, want);
     // Explicit size, raw output.
     ASSERT_EQ(runCommand(kOvfc + " convert --size 128x128 '" + in + "' '" + dir.file("o.pic") + "'",
