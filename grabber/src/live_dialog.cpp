@@ -39,9 +39,6 @@ namespace ovf {
 namespace {
 
 constexpr int kIdleMs = 40;
-constexpr int kResultAccepted = 0;
-constexpr int kResultClosed = 10;
-constexpr int kResultOpen = 12;
 
 // Library-wide: the notebook opens on the page used last.
 int lastPage = 0;
@@ -583,10 +580,10 @@ bool haveGuiThread() {
 int16_t runLiveDialog(void* owner, int16_t left, int16_t top, int16_t channel, void* frame,
                       int16_t flags, const char* caption) {
     LibraryState& s = lib();
-    if (s.dialogOpen) return kResultOpen;
+    if (s.dialogOpen) return OVF_E_DIALOG_OPEN;
     if (!haveGuiThread()) {
         std::fprintf(stderr, "ovf32: the Live Input dialog needs the application's GUI thread\n");
-        return kResultClosed;
+        return OVF_E_CLOSED;
     }
     s.dialogOpen = true;
     auto* parent = static_cast<QWidget*>(owner);
@@ -611,12 +608,12 @@ int16_t runLiveDialog(void* owner, int16_t left, int16_t top, int16_t channel, v
         TfLiveGrab form(parent, flags, frame != nullptr, caption);
         s.dialogSynchronize = [&form] { return form.synchronize(); };
         form.place(left, top);
-        result = form.exec() == 1 ? kResultAccepted : kResultClosed;
+        result = form.exec() == 1 ? OVF_OK : OVF_E_CLOSED;
         s.dialogSynchronize = nullptr;
         s.dialogVisible = false;
     }
     tFrameGrabber& now = *s.driver;  // a board change in the dialog replaces the driver
-    if (result == kResultAccepted && frame != nullptr) {
+    if (result == OVF_OK && frame != nullptr) {
         now.FreezeForCapture((flags & kDialogColour) ? 1 : 0);
         const int16_t captureFlags = int16_t(0x10 | ((flags & kDialogColour) ? 0x08 : 0) |
                                              ((flags & kDialogLarge) ? 0x02 : 0));

@@ -75,8 +75,8 @@ TEST(DriverModel, DescriptorsOfTheSixBoards) {
 class BoardZero : public GrabberTest {};
 
 TEST_F(BoardZero, InitialisesWithoutHardwareAndReadsMidGrey) {
-    ASSERT_EQ(selectBoard(0), 0);
-    EXPECT_EQ(OvfInit(), 0);
+    ASSERT_EQ(selectBoard(0), OVF_OK);
+    EXPECT_EQ(OvfInit(), OVF_OK);
     EXPECT_EQ(OvfChannelCount(), 0);
     char name[64];
     OvfGetFramegrabberName(name);
@@ -92,34 +92,34 @@ TEST_F(BoardZero, InitialisesWithoutHardwareAndReadsMidGrey) {
         int16_t flags;
         size_t bytes;
     };
-    for (const Shape& s : {Shape{0, ovf::kFrameBytes}, Shape{0x04, ovf::kFrameBytes},
-                           Shape{0x02, 512u * 512u}, Shape{0x08, ovf::kFrameBytes * 3},
-                           Shape{0x0A, 512u * 512u * 3}}) {
+    for (const Shape& s :
+         {Shape{0, ovf::kFrameBytes}, Shape{0x04, ovf::kFrameBytes}, Shape{0x02, 512u * 512u},
+          Shape{0x08, ovf::kFrameBytes * 3}, Shape{0x0A, 512u * 512u * 3}}) {
         std::vector<uint8_t> frame(s.bytes + 16, 0);
-        EXPECT_EQ(OvfCaptureFrame(0, frame.data(), s.flags), 0) << s.flags;
+        EXPECT_EQ(OvfCaptureFrame(0, frame.data(), s.flags), OVF_OK) << s.flags;
         EXPECT_EQ(size_t(std::count(frame.begin(), frame.begin() + s.bytes, 128)), s.bytes)
             << s.flags;
         EXPECT_EQ(std::count(frame.begin() + s.bytes, frame.end(), 0), 16) << s.flags;
     }
-    EXPECT_EQ(OvfSynchronizeFramegrabber(), 0);
+    EXPECT_EQ(OvfSynchronizeFramegrabber(), OVF_OK);
 }
 
 TEST_F(BoardZero, UninitialisedDriverReadsMidGrey) {
-    ASSERT_EQ(selectBoard(5), 0);  // no stand-in failure: Matrox initialises
+    ASSERT_EQ(selectBoard(5), OVF_OK);  // no stand-in failure: Matrox initialises
     driver().Close();
     std::vector<uint8_t> buf(64, 0);
     EXPECT_EQ(driver().ReadImage(ovf::Rect{0, 0, 4, 4}, nullptr, buf.data()), 16);
     EXPECT_EQ(std::count(buf.begin(), buf.begin() + 16, 128), 16);
-    EXPECT_EQ(OvfCaptureFrame(0, buf.data(), 0), 1);
+    EXPECT_EQ(OvfCaptureFrame(0, buf.data(), 0), OVF_E_FAILED);
 }
 
 TEST_F(BoardZero, VideoPortProNeverInitialises) {
-    EXPECT_EQ(selectBoard(3), 0);
+    EXPECT_EQ(selectBoard(3), OVF_OK);
     EXPECT_EQ(ovf::lib().board, 3);
     EXPECT_EQ(driver().Init(ovf::lib().internalFile, true), ovf::kNotSupported);
     EXPECT_FALSE(driver().initialised);
-    EXPECT_EQ(OvfInit(), 2);
-    EXPECT_EQ(OvfStartCapture(0), 1);
+    EXPECT_EQ(OvfInit(), OVF_E_NOT_READY);
+    EXPECT_EQ(OvfStartCapture(0), OVF_E_FAILED);
     EXPECT_NE(ovf::diagnosticsText().find(
                   "MRT framegrabber support is not available in this version of OVF32.DLL."),
               std::string::npos);
@@ -130,13 +130,13 @@ TEST_F(BoardZero, VideoPortProNeverInitialises) {
 
 TEST(Exports, VersionAndNamesInBothStringForms) {
     char text[32];
-    EXPECT_EQ(OvfGetVersion(text), 0);
+    EXPECT_EQ(OvfGetVersion(text), OVF_OK);
     EXPECT_STREQ(text, "3.00.031");
     unsigned char p[32];
-    EXPECT_EQ(OvfGetVersionP(p), 0);
+    EXPECT_EQ(OvfGetVersionP(p), OVF_OK);
     EXPECT_EQ(p[0], 8);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(p + 1), p[0]), "3.00.031");
-    EXPECT_EQ(OvfGetFramegrabberNameP(p), 0);
+    EXPECT_EQ(OvfGetFramegrabberNameP(p), OVF_OK);
     char name[64];
     OvfGetFramegrabberName(name);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(p + 1), p[0]), name);

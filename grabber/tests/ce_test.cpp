@@ -8,7 +8,7 @@ class ComputerEyes : public GrabberTest {
   protected:
     platform::SimulatedComputerEyes* card() { return card_; }
     void attach(const std::string& spec) {
-        ASSERT_EQ(selectBoard(4, spec), 0);
+        ASSERT_EQ(selectBoard(4, spec), OVF_OK);
         card_ = nullptr;
     }
     platform::SimulatedComputerEyes* card_ = nullptr;
@@ -19,9 +19,9 @@ TEST_F(ComputerEyes, FoundAtTheSecondAddressAndCapturesScaled) {
     ASSERT_TRUE(driver().initialised);
     EXPECT_EQ(ovf::lib().settings.ioBase, 0x230);  // 0x220 read 0xFF twice
     EXPECT_EQ(ovf::lib().ceControl >> 6, 0);
-    ASSERT_EQ(OvfStartCapture(0), 0);
+    ASSERT_EQ(OvfStartCapture(0), OVF_OK);
     std::vector<uint8_t> frame(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_OK);
     // Defaults 70/70 give the neutral digitiser levels. Rows 70..429, every fourth left out.
     std::vector<int> rows;
     for (int i = 0; i < 360; ++i)
@@ -41,7 +41,7 @@ TEST_F(ComputerEyes, LargeFrameAndInterlace) {
     attach("ce");
     ASSERT_EQ(ovf::lib().settings.ioBase, 0x220);
     std::vector<uint8_t> frame(512 * 512);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x02), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x02), OVF_OK);
     int mismatches = 0;
     for (int oy = 0; oy < 512; ++oy)
         for (int ox = 0; ox < 512; ++ox)
@@ -53,7 +53,7 @@ TEST_F(ComputerEyes, LargeFrameAndInterlace) {
     channel()[ovf::kInterlace] = 1;
     channel()[ovf::kXMin] = 10;
     std::vector<uint8_t> small(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(0, small.data(), 0x04), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, small.data(), 0x04), OVF_OK);
     EXPECT_EQ(small[0], platform::ceScenePixel(10, 71));
     EXPECT_EQ(small[256], platform::ceScenePixel(10, 70));
 }
@@ -85,9 +85,9 @@ TEST_F(ComputerEyes, InvertedBrightnessRoundTrip) {
 TEST_F(ComputerEyes, BrightnessChangesTheDigitisedFrame) {
     attach("ce");
     std::vector<uint8_t> neutral(ovf::kFrameBytes), bright(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(0, neutral.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, neutral.data(), 0), OVF_OK);
     channel()[ovf::kBrightness] = 100;
-    ASSERT_EQ(OvfCaptureFrame(0x200, bright.data(), 0), 0);  // programs the channel again
+    ASSERT_EQ(OvfCaptureFrame(0x200, bright.data(), 0), OVF_OK);  // programs the channel again
     const int first = ovf::lib().ceAdjust[0], second = ovf::lib().ceAdjust[1];
     long sumNeutral = 0, sumBright = 0;
     int mismatches = 0;
@@ -118,7 +118,7 @@ TEST_F(ComputerEyes, InputSelectionAndMissingBoard) {
 
     attach("kv7");  // no card anywhere
     EXPECT_FALSE(driver().initialised);
-    EXPECT_EQ(OvfInit(), 2);
+    EXPECT_EQ(OvfInit(), OVF_E_NOT_READY);
     EXPECT_NE(ovf::diagnosticsText().find("ComputerEyes/RT board is properly installed"),
               std::string::npos);
 }

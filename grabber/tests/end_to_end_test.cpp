@@ -17,14 +17,14 @@ class EndToEnd : public GrabberTest, public ::testing::WithParamInterface<Board>
 
 TEST_P(EndToEnd, InitCaptureTuneStop) {
     const Board b = GetParam();
-    ASSERT_EQ(selectBoard(b.number, b.simulation), 0);
-    ASSERT_EQ(OvfInit(), 0);
-    ASSERT_EQ(OvfLoadConfig(""), 0);
-    ASSERT_EQ(OvfStartCapture(0), 0);
+    ASSERT_EQ(selectBoard(b.number, b.simulation), OVF_OK);
+    ASSERT_EQ(OvfInit(), OVF_OK);
+    ASSERT_EQ(OvfLoadConfig(""), OVF_OK);
+    ASSERT_EQ(OvfStartCapture(0), OVF_OK);
     std::vector<uint8_t> grey(ovf::kFrameBytes), large(512 * 512), colour(ovf::kFrameBytes * 3);
-    ASSERT_EQ(OvfCaptureFrame(0, grey.data(), 0), 0);
-    ASSERT_EQ(OvfCaptureFrame(0, large.data(), 0x02), 0);
-    ASSERT_EQ(OvfCaptureFrame(0, colour.data(), 0x08), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, grey.data(), 0), OVF_OK);
+    ASSERT_EQ(OvfCaptureFrame(0, large.data(), 0x02), OVF_OK);
+    ASSERT_EQ(OvfCaptureFrame(0, colour.data(), 0x08), OVF_OK);
     EXPECT_TRUE(driver().IsLive());
     // The large frame is the same picture: its centre agrees with the small one's.
     const int small = grey[size_t(127 * 256 + 128)];
@@ -32,7 +32,7 @@ TEST_P(EndToEnd, InitCaptureTuneStop) {
     EXPECT_LE(std::abs(small - big), 40) << small << " " << big;
 
     const int16_t before[2] = {channel()[ovf::kBrightness], channel()[ovf::kContrast]};
-    ASSERT_EQ(OvfTune(0), 0);
+    ASSERT_EQ(OvfTune(0), OVF_OK);
     const ovf::BoardDescriptor& d = *driver().descriptor;
     const int bri = channel()[ovf::kBrightness], con = channel()[ovf::kContrast];
     EXPECT_GE(bri, d.brightnessMin);
@@ -40,11 +40,11 @@ TEST_P(EndToEnd, InitCaptureTuneStop) {
     EXPECT_GE(con, d.contrastMin);
     EXPECT_LE(con, d.contrastMax);
     EXPECT_TRUE(bri != before[0] || con != before[1]);
-    ASSERT_EQ(OvfCaptureFrame(0, grey.data(), 0), 0);
-    EXPECT_EQ(OvfStopCapture(), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, grey.data(), 0), OVF_OK);
+    EXPECT_EQ(OvfStopCapture(), OVF_OK);
     EXPECT_FALSE(driver().IsLive());
-    ASSERT_EQ(OvfSaveConfig(""), 0);
-    EXPECT_EQ(OvfDone(), 0);
+    ASSERT_EQ(OvfSaveConfig(""), OVF_OK);
+    EXPECT_EQ(OvfDone(), OVF_OK);
     EXPECT_FALSE(driver().initialised);
 }
 

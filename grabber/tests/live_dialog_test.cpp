@@ -52,7 +52,7 @@ class LiveDialog : public GrabberTest {
   protected:
     void SetUp() override {
         app();
-        ASSERT_EQ(selectBoard(4, "ce"), 0);
+        ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     }
 };
 
@@ -67,7 +67,7 @@ TEST_F(LiveDialog, CaptureGivesTheFrameOfTheFlags) {
     for (const Case& c : cases) {
         std::vector<uint8_t> frame(c.bytes + 16, 0x5A);
         whenOpen([](QDialog& d) { click(d, "btOk"); });
-        EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 256, frame.data(), c.flags, nullptr), 0);
+        EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 256, frame.data(), c.flags, nullptr), OVF_OK);
         EXPECT_EQ(std::count(frame.begin() + long(c.bytes), frame.end(), 0x5A), 16) << c.flags;
         EXPECT_LT(std::count(frame.begin(), frame.begin() + long(c.bytes), 0x5A),
                   long(c.bytes / 50))
@@ -79,7 +79,7 @@ TEST_F(LiveDialog, CaptureGivesTheFrameOfTheFlags) {
 TEST_F(LiveDialog, CloseCapturesNothing) {
     std::vector<uint8_t> frame(ovf::kFrameBytes, 0x5A);
     whenOpen([](QDialog& d) { click(d, "btCancel"); });
-    EXPECT_EQ(OvfLiveDialog(nullptr, -1, -1, 256, frame.data(), 4, "Caption"), 10);
+    EXPECT_EQ(OvfLiveDialog(nullptr, -1, -1, 256, frame.data(), 4, "Caption"), OVF_E_CLOSED);
     EXPECT_EQ(std::count(frame.begin(), frame.end(), 0x5A), long(frame.size()));
 }
 
@@ -89,7 +89,7 @@ TEST_F(LiveDialog, SecondDialogIsRefused) {
         inner = OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr);
         click(d, "btOk");
     });
-    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), 0);
+    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), OVF_OK);
     EXPECT_EQ(inner, 12);
     EXPECT_EQ(channel()[ovf::kDialogFlags], 1);  // dialog flag 0x01 is kept
 }
@@ -114,7 +114,7 @@ TEST_F(LiveDialog, SetupShowsTheBoardsControlsAndChangesReachIt) {
         checked = true;
         click(d, "btCancel");
     });
-    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), 10);
+    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), OVF_E_CLOSED);
     EXPECT_TRUE(checked);
 }
 
@@ -127,6 +127,6 @@ TEST_F(LiveDialog, SynchronizeGoesToTheOpenDialog) {
         EXPECT_TRUE(driver().IsLive());  // the activation ran again: no re-initialisation
         click(d, "btOk");
     });
-    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), 0);
-    EXPECT_EQ(r, 0);
+    EXPECT_EQ(OvfLiveDialog(nullptr, 0, 0, 0, nullptr, 1, nullptr), OVF_OK);
+    EXPECT_EQ(r, OVF_OK);
 }

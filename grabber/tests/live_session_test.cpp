@@ -93,7 +93,7 @@ class LiveSessionTest : public GrabberTest {
 };
 
 TEST_F(LiveSessionTest, BrightnessAndContrastReachTheBoard) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -107,7 +107,7 @@ TEST_F(LiveSessionTest, BrightnessAndContrastReachTheBoard) {
 }
 
 TEST_F(LiveSessionTest, InvertReprogramsTheLevelsAndReversesThePicture) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -124,7 +124,7 @@ TEST_F(LiveSessionTest, InvertReprogramsTheLevelsAndReversesThePicture) {
 }
 
 TEST_F(LiveSessionTest, ChannelChangeLoadsThatChannelsSettings) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     channel(1)[ovf::kBrightness] = 11;
     channel(1)[ovf::kContrast] = 22;
     LiveSession session(0, host);
@@ -141,7 +141,7 @@ TEST_F(LiveSessionTest, ChannelChangeLoadsThatChannelsSettings) {
 }
 
 TEST_F(LiveSessionTest, DrawingBoardsExchangeTheBarPairs) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.record()[channelField(ovf::kWH)] = 300;
@@ -158,7 +158,7 @@ TEST_F(LiveSessionTest, DrawingBoardsExchangeTheBarPairs) {
 }
 
 TEST_F(LiveSessionTest, WindowSizeKeepsTheSquareCentredOnFullFrameBoards) {
-    ASSERT_EQ(selectBoard(5), 0);
+    ASSERT_EQ(selectBoard(5), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -176,7 +176,7 @@ TEST_F(LiveSessionTest, WindowSizeKeepsTheSquareCentredOnFullFrameBoards) {
 }
 
 TEST_F(LiveSessionTest, AspectLimitsTheWindowSize) {
-    ASSERT_EQ(selectBoard(5), 0);
+    ASSERT_EQ(selectBoard(5), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -187,7 +187,7 @@ TEST_F(LiveSessionTest, AspectLimitsTheWindowSize) {
 }
 
 TEST_F(LiveSessionTest, ViewfinderMovesThePicture) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -203,7 +203,7 @@ TEST_F(LiveSessionTest, ViewfinderMovesThePicture) {
 }
 
 TEST_F(LiveSessionTest, FreezeAndLiveToggle) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -218,7 +218,7 @@ TEST_F(LiveSessionTest, FreezeAndLiveToggle) {
 }
 
 TEST_F(LiveSessionTest, NoBoardPaintsGrey) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -232,7 +232,7 @@ TEST_F(LiveSessionTest, NoBoardPaintsGrey) {
 }
 
 TEST_F(LiveSessionTest, BoardThatFailsShowsDiagnosticsAndKeepsSettings) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     channel()[ovf::kBrightness] = 42;
     LiveSession session(0, host);
     session.loadRecord();
@@ -251,7 +251,7 @@ TEST_F(LiveSessionTest, BoardThatFailsShowsDiagnosticsAndKeepsSettings) {
 }
 
 TEST_F(LiveSessionTest, SaveWritesTheFrameOrSaysWhy) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     LiveSession session(0, host);
     session.loadRecord();
     session.setUpControls();
@@ -271,7 +271,7 @@ TEST_F(LiveSessionTest, SaveWritesTheFrameOrSaysWhy) {
 }
 
 TEST_F(LiveSessionTest, TuneSetsLevelsWithTheWaitCursor) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     channel()[ovf::kBrightness] = 0;
     channel()[ovf::kContrast] = 0;
     LiveSession session(0, host);

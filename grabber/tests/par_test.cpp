@@ -21,15 +21,15 @@ int picture(int x, int v) {
 
 class ParCamera : public GrabberTest {
   protected:
-    void SetUp() override { ASSERT_EQ(selectBoard(1, "kv7"), 0); }
+    void SetUp() override { ASSERT_EQ(selectBoard(1, "kv7"), OVF_OK); }
 };
 
 TEST_F(ParCamera, FindsThePortAndCapturesTheScaledSquare) {
     EXPECT_TRUE(driver().initialised);
     EXPECT_EQ(ovf::lib().settings.ioBase, 0x378);
-    ASSERT_EQ(OvfStartCapture(0), 0);
+    ASSERT_EQ(OvfStartCapture(0), OVF_OK);
     std::vector<uint8_t> frame(ovf::kFrameBytes + 16, 0xEE);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_OK);
     const int x0 = 15, y0 = 0, wh = 244;
     int mismatches = 0;
     for (int oy = 0; oy < 255; ++oy)
@@ -50,7 +50,7 @@ TEST_F(ParCamera, LargeAndColourFramesTakeTheStripPath) {
     channel()[ovf::kYMin] = 12;
     channel()[ovf::kWH] = 200;
     std::vector<uint8_t> frame(512 * 512 * 3);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x02), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x02), OVF_OK);
     int mismatches = 0;
     for (int oy = 0; oy < 512; ++oy)
         for (int ox = 0; ox < 512; ++ox)
@@ -58,7 +58,7 @@ TEST_F(ParCamera, LargeAndColourFramesTakeTheStripPath) {
                           picture(30 + sourceIndex(ox, 200, 512), 12 + sourceIndex(oy, 200, 512));
     EXPECT_EQ(mismatches, 0);
 
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x08), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x08), OVF_OK);
     mismatches = 0;
     for (int oy = 0; oy < 255; ++oy)
         for (int ox = 0; ox < 256; ++ox) {
@@ -74,14 +74,14 @@ TEST_F(ParCamera, UnscaledFlippedAndInvertedReads) {
     std::vector<uint8_t> frame(ovf::kFrameBytes);
     channel()[ovf::kXMin] = 40;
     channel()[ovf::kYMin] = 7;
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), OVF_OK);
     EXPECT_EQ(frame[0], picture(40, 7));
     EXPECT_EQ(frame[size_t(100 * 256 + 3)], picture(43, 107));
     EXPECT_EQ(frame[size_t(254 * 256 + 255)], picture(295, 261));
 
     channel()[ovf::kFlipVertically] = 1;
     channel()[ovf::kInvertion] = 1;
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), OVF_OK);
     EXPECT_EQ(frame[size_t(254 * 256)], 255 - picture(40, 7));
     EXPECT_EQ(frame[size_t(154 * 256 + 3)], 255 - picture(43, 107));
 }
@@ -89,7 +89,7 @@ TEST_F(ParCamera, UnscaledFlippedAndInvertedReads) {
 TEST_F(ParCamera, ExposureFollowsBrightness) {
     channel()[ovf::kBrightness] = 25;  // 50 ms: about a quarter of the light
     std::vector<uint8_t> frame(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x04), OVF_OK);
     const int x = 200, y = 100;  // a bright spot of the test picture
     const int want = picture(15 + x, 0 + y);
     ASSERT_GT(want, 100);
@@ -102,15 +102,15 @@ TEST_F(ParCamera, ExposureFollowsBrightness) {
 
 TEST_F(ParCamera, WithoutAPortTheBaseStaysZero) {
     // A bus without a parallel port: nothing to detect.
-    ASSERT_EQ(selectBoard(1, "ce"), 0);
+    ASSERT_EQ(selectBoard(1, "ce"), OVF_OK);
     EXPECT_EQ(ovf::lib().settings.ioBase, 0);
     EXPECT_TRUE(driver().initialised);
     // Without port access the driver does not initialise and says why.
-    ASSERT_EQ(selectBoard(1), 0);
+    ASSERT_EQ(selectBoard(1), OVF_OK);
     EXPECT_FALSE(driver().initialised);
-    EXPECT_EQ(OvfInit(), 2);
+    EXPECT_EQ(OvfInit(), OVF_E_NOT_READY);
     std::vector<uint8_t> frame(ovf::kFrameBytes, 1);
-    EXPECT_EQ(OvfCaptureFrame(0, frame.data(), 0), 1);
+    EXPECT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_E_FAILED);
     EXPECT_EQ(frame[0], 1);
     EXPECT_NE(ovf::diagnosticsText().find("requires OVPort hardware driver"), std::string::npos);
 }

@@ -40,7 +40,7 @@ int16_t GrabberTest::selectBoard(int board, const std::string& simulation) {
         ovf::setPortIo(std::move(b));
     }
     dir_ = testDirectory();
-    EXPECT_EQ(OvfSetInternalConfigFile((dir_ + "ovfint.ini").c_str(), 0), 0);
+    EXPECT_EQ(OvfSetInternalConfigFile((dir_ + "ovfint.ini").c_str(), 0), OVF_OK);
     return OvfSetFramegrabber(int16_t(board));
 }
 

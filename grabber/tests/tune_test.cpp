@@ -39,17 +39,17 @@ TEST(TuneLevels, HistogramLevelsOfKnownFrames) {
 class Tune : public GrabberTest {};
 
 TEST_F(Tune, RequiresAFrameAndADriver) {
-    ASSERT_EQ(selectBoard(4), 0);  // no port access
-    EXPECT_EQ(OvfTune(0), 1);
+    ASSERT_EQ(selectBoard(4), OVF_OK);  // no port access
+    EXPECT_EQ(OvfTune(0), OVF_E_FAILED);
     OvfDone();
-    EXPECT_EQ(OvfTune(0), 3);
+    EXPECT_EQ(OvfTune(0), OVF_E_NO_MEMORY);
 }
 
 TEST_F(Tune, FindsLevelsThatSpreadTheHistogram) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     channel()[ovf::kBrightness] = 0;
     channel()[ovf::kContrast] = 0;
-    ASSERT_EQ(OvfTune(0), 0);
+    ASSERT_EQ(OvfTune(0), OVF_OK);
     const int b = channel()[ovf::kBrightness], c = channel()[ovf::kContrast];
     EXPECT_GT(b, 0);
     EXPECT_LE(b, 100);
@@ -57,18 +57,18 @@ TEST_F(Tune, FindsLevelsThatSpreadTheHistogram) {
     EXPECT_LE(c, 100);
     EXPECT_EQ(driver().Query(ovf::kindBrightnessContrast), b + c * 65536);  // programmed
     std::vector<uint8_t> frame(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_OK);
     const auto f = ovf::measureLevels(frame.data(), frame.size());
     EXPECT_LE(std::abs((f.low + f.high) / 2 - 31), 6) << f.low << " " << f.high;
 }
 
 TEST_F(Tune, EscapeKeepsTheStoredValues) {
-    ASSERT_EQ(selectBoard(4, "ce"), 0);
+    ASSERT_EQ(selectBoard(4, "ce"), OVF_OK);
     channel()[ovf::kBrightness] = 12;
     channel()[ovf::kContrast] = 34;
     int polls = 0;
     ovf::lib().escapePressed = [&] { return ++polls == 3; };
-    EXPECT_EQ(OvfTune(0), 0);
+    EXPECT_EQ(OvfTune(0), OVF_OK);
     EXPECT_EQ(polls, 3);
     EXPECT_EQ(channel()[ovf::kBrightness], 12);
     EXPECT_EQ(channel()[ovf::kContrast], 34);

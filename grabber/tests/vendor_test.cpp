@@ -28,15 +28,15 @@ int milPixel(int channel, int x, int y, int brightness = 200, int contrast = 200
 
 class FlashPoint : public GrabberTest {
   protected:
-    void SetUp() override { ASSERT_EQ(selectBoard(2), 0); }
+    void SetUp() override { ASSERT_EQ(selectBoard(2), OVF_OK); }
 };
 
 TEST_F(FlashPoint, GreyColourAndLargeFrames) {
     ASSERT_TRUE(driver().initialised);
     EXPECT_EQ(OvfChannelCount(), 2);
-    ASSERT_EQ(OvfStartCapture(0), 0);
+    ASSERT_EQ(OvfStartCapture(0), OVF_OK);
     std::vector<uint8_t> frame(512 * 512 * 3);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_OK);
     int mismatches = 0;
     for (int y = 0; y < 255; ++y)
         for (int x = 0; x < 256; ++x)
@@ -44,7 +44,7 @@ TEST_F(FlashPoint, GreyColourAndLargeFrames) {
     EXPECT_EQ(mismatches, 0);
 
     // Colour: the board's first and third bytes exchanged.
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x08), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x08), OVF_OK);
     mismatches = 0;
     for (int y = 0; y < 255; ++y)
         for (int x = 0; x < 256; ++x)
@@ -52,7 +52,7 @@ TEST_F(FlashPoint, GreyColourAndLargeFrames) {
                 mismatches += frame[size_t((y * 256 + x) * 3 + c)] != fpvPixel(0, x, y, 2 - c);
     EXPECT_EQ(mismatches, 0);
 
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x0A), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x0A), OVF_OK);
     mismatches = 0;
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x)
@@ -67,7 +67,7 @@ TEST_F(FlashPoint, GreyColourAndLargeFrames) {
 
 TEST_F(FlashPoint, SecondInputShowsItsOwnScene) {
     std::vector<uint8_t> frame(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(1, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(1, frame.data(), 0), OVF_OK);
     EXPECT_EQ(driver().Query(ovf::kindChannel), 1);
     EXPECT_EQ(ovf::lib().settings.channelNo, 1);
     EXPECT_EQ(frame[size_t(40 * 256 + 7)], fpvPixel(1, 7, 40, 0));
@@ -121,18 +121,18 @@ TEST_F(FlashPoint, DiagnosticsTexts) {
 class Matrox : public GrabberTest {};
 
 TEST_F(Matrox, CapturesTheZoomedWindow) {
-    ASSERT_EQ(selectBoard(5), 0);
+    ASSERT_EQ(selectBoard(5), OVF_OK);
     ASSERT_TRUE(driver().initialised);
     EXPECT_EQ(OvfChannelCount(), 4);
-    ASSERT_EQ(OvfStartCapture(0), 0);
+    ASSERT_EQ(OvfStartCapture(0), OVF_OK);
     std::vector<uint8_t> frame(512 * 512 * 3);
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0), OVF_OK);
     int mismatches = 0;
     for (int y = 0; y < 255; ++y)
         for (int x = 0; x < 256; ++x) mismatches += frame[size_t(y * 256 + x)] != milPixel(0, x, y);
     EXPECT_EQ(mismatches, 0);
 
-    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x0A), 0);  // grey board, colour output
+    ASSERT_EQ(OvfCaptureFrame(0, frame.data(), 0x0A), OVF_OK);  // grey board, colour output
     mismatches = 0;
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) {
@@ -144,7 +144,7 @@ TEST_F(Matrox, CapturesTheZoomedWindow) {
 }
 
 TEST_F(Matrox, ChannelCodesAndReferences) {
-    ASSERT_EQ(selectBoard(5), 0);
+    ASSERT_EQ(selectBoard(5), OVF_OK);
     auto& m = ovf::lib().mil;
     auto& d = static_cast<ovf::tMIL&>(driver());
     const int64_t codes[4] = {0x20000000, 0x40000000, 0x80000000, 0x01000000};
@@ -154,7 +154,7 @@ TEST_F(Matrox, ChannelCodesAndReferences) {
         EXPECT_EQ(driver().Query(ovf::kindChannel), input);
     }
     std::vector<uint8_t> frame(ovf::kFrameBytes);
-    ASSERT_EQ(OvfCaptureFrame(3, frame.data(), 0), 0);
+    ASSERT_EQ(OvfCaptureFrame(3, frame.data(), 0), OVF_OK);
     EXPECT_EQ(frame[size_t(100 * 256 + 100)], milPixel(3, 100, 100));
 
     channel(3)[ovf::kInvertion] = 1;  // the input now selected
@@ -168,7 +168,7 @@ TEST_F(Matrox, SetUpFailureReleasesEverything) {
     ::setenv("OVF_STANDIN_MIL_FAIL", "MdigAlloc", 1);
     const int16_t r = selectBoard(5);
     ::unsetenv("OVF_STANDIN_MIL_FAIL");
-    EXPECT_EQ(r, 0);  // the board is selected, its driver did not initialise
+    EXPECT_EQ(r, OVF_OK);  // the board is selected, its driver did not initialise
     EXPECT_FALSE(driver().initialised);
     auto& d = static_cast<ovf::tMIL&>(driver());
     EXPECT_EQ(d.system, 0);
