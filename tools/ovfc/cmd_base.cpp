@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "options.h"
 #include "ovfc32.h"
 #include "ovio32.h"
 #include "persons/person_base.h"
@@ -25,10 +26,8 @@ namespace {
 using persons::PersonBase;
 using persons::PersonRecord;
 
-// The folder named by --base, else by OVFC_BASE, else "Base" beside this program.
-std::string baseFolder(Args& args) {
-    std::string dir;
-    if (takeOption(args, "base", dir)) return dir;
+// Without --base: the folder named by OVFC_BASE, else "Base" beside this program.
+std::string baseFolder() {
     if (const char* env = std::getenv("OVFC_BASE"); env != nullptr && *env != '\0') return env;
     return platform::moduleDirectory(reinterpret_cast<const void*>(&baseFolder)) + "Base";
 }
@@ -186,11 +185,15 @@ int enroll(PersonBase& base, const Args& args, bool pictures, const std::string&
 }
 
 int run(const Args& in) {
-    Args args = in;
-    const std::string folder = baseFolder(args);
-    std::string config = "ovfc.ini";
-    takeOption(args, "config", config);
-    const bool noPictures = takeFlag(args, "no-pictures");
+    std::string baseDir, config = "ovfc.ini";
+    bool noPictures = false;
+    OptionParser p("base");
+    p.text("base", baseDir);
+    p.text("config", config);
+    p.flag("no-pictures", noPictures);
+    Args args;
+    if (int rc = p.parseOrUsage(in, args)) return rc;
+    const std::string folder = p.given("base") ? baseDir : baseFolder();
     if (args.empty()) return usageError("base");
     const std::string what = args[0];
     args.erase(args.begin());

@@ -7,11 +7,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "facegen.h"
 #include "ovfc_internal.h"
 
@@ -56,13 +57,17 @@ void cut(const std::vector<std::uint8_t>& frame, double x, double y, double c, d
 }
 
 int run(const Args& argsIn) {
-    Args args = argsIn;
-    std::string config, out, persons = "20", images = "10", seed = "7";
-    if (!takeOption(args, "config", config) || !takeOption(args, "out", out))
-        return usageError("buildmasks");
-    takeOption(args, "persons", persons);
-    takeOption(args, "images", images);
-    takeOption(args, "seed", seed);
+    std::string config, out;
+    int np = 20, ni = 10;
+    std::uint64_t sd = 7;
+    OptionParser p("buildmasks");
+    p.text("config", config).required();
+    p.text("out", out).required();
+    p.integer("persons", np, 1, facegen::kMaxPersons);
+    p.integer("images", ni, 1, facegen::kMaxImages);
+    p.unsignedInteger("seed", sd, 0, UINT64_MAX);
+    Args args;
+    if (int rc = p.parseOrUsage(argsIn, args)) return rc;
     if (!args.empty()) return usageError("buildmasks");
 
     ovfc::ConfigStore store;
@@ -98,10 +103,6 @@ int run(const Args& argsIn) {
         return 1;
     }
 
-    const int np = std::atoi(persons.c_str()), ni = std::atoi(images.c_str());
-    const std::uint64_t sd = std::strtoull(seed.c_str(), nullptr, 10);
-    if (np < 1 || ni < 1 || np > facegen::kMaxPersons || ni > facegen::kMaxImages)
-        return usageError("buildmasks");
     std::vector<std::uint8_t> patch;
     int frames = 0;
     for (int p = 1; p <= np; ++p) {

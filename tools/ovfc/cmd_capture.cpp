@@ -2,11 +2,11 @@
 // image file (format by extension: .PIC, .TIF, .BMP).
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "ovio32.h"
 #include "ovvfw32.h"
 
@@ -23,14 +23,13 @@ struct CaptureSession {
 };
 
 int runCapture(const Args& input) {
-    Args args = input;
-    std::string device;
-    const bool haveDevice = takeOption(args, "device", device);
+    long index = -1;
+    OptionParser p("capture");
+    p.integer("device", index, 0, 8);
+    Args args;
+    if (int rc = p.parseOrUsage(input, args)) return rc;
     if (args.size() != 1) return usageError("capture");
-    char* end = nullptr;
-    const long index = haveDevice ? std::strtol(device.c_str(), &end, 10) : -1;
-    if (haveDevice && (device.empty() || *end != '\0' || index < 0 || index > 8))
-        return usageError("capture");
+    const bool haveDevice = p.given("device");
 
     CaptureSession session;
     char name[80] = "";

@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "image_status.h"
+#include "options.h"
 #include "ovio32.h"
 
 namespace ovfc_tool {
@@ -28,10 +29,13 @@ bool parseSize(const std::string& text, int& w, int& h) {
 }
 
 int runConvert(const Args& given) {
-    Args args = given;
     std::string sizeText = "256x255";
-    takeOption(args, "size", sizeText);
-    const bool colour = takeFlag(args, "colour");
+    bool colour = false;
+    OptionParser p("convert");
+    p.text("size", sizeText);
+    p.flag("colour", colour);
+    Args args;
+    if (int rc = p.parseOrUsage(given, args)) return rc;
     if (args.size() != 2) return usageError("convert");
     int w = 0, h = 0;
     if (!parseSize(sizeText, w, h)) {

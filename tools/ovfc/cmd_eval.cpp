@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "command.h"
+#include "eval_steps.h"
 #include "face_items.h"
 #include "face_set.h"
 #include "metrics.h"
@@ -31,32 +32,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-constexpr double kRejected = -1e9;  // score of a comparison that failed
-
-struct Processed {
-    int status = ovfc::kConfigError;
-    std::vector<std::uint8_t> descriptor;
-    double eyeError = 0;  // valid with status 0
-    int eyes[4] = {};     // found XL YL XR YR in frame pixels, valid with status 0
-    double ms = 0;
-};
-
-struct ProbeResult {
-    std::vector<double> scores;  // per gallery image, kRejected for itself and failures
-    std::vector<double> ms;
-};
-
-struct Figures {
-    int frames = 0, processed = 0;
-    std::optional<double> eyeErrMedian;
-    double within010 = 0, within025 = 0;
-    int probes = 0, correct = 0;
-    double rank1 = 0;
-    std::optional<ovfc_eval::ErrorRate> eer;
-    std::size_t own = 0, stranger = 0;
-    std::optional<double> processMs, matchMs;
-};
 
 void jsonNumber(std::FILE* f, const char* key, std::optional<double> v, bool last = false) {
     if (v && std::isfinite(*v))
@@ -89,51 +64,11 @@ std::string text(std::optional<double> v, const char* format) {
     return buf;
 }
 
-int run(const Args& in) {
-    Args args = in;
-    std::string dir, truth, json, config = programConfig(), probesText, threadsText = "1", persons;
-    if (!takeOption(args, "images", dir) || !takeOption(args, "truth", truth))
-        return usageError("eval");
-    takeOption(args, "json", json);
-    takeOption(args, "config", config);
-    takeOption(args, "probes", probesText);
-    takeOption(args, "threads", threadsText);
-    takeOption(args, "persons", persons);
-    const bool list = takeFlag(args, "list");
-    const bool trueEyes = takeFlag(args, "true-eyes");
-    if (!args.empty()) return usageError("eval");
-    int firstPerson = 0, lastPerson = -1;
-    if (!persons.empty() && !parsePersonRange(persons, firstPerson, lastPerson)) {
-        std::fprintf(stderr, "ovfc eval: --persons takes N or N-M\n");
-        return 2;
-    }
-    const int threads = std::atoi(threadsText.c_str());
-    if (threads < 1 || threads > 64) {
-        std::fprintf(stderr, "ovfc eval: --threads takes 1..64\n");
-        return 2;
-    }
-
-    std::vector<SetImage> images;
-    if (!loadFaceSet(dir, truth, firstPerson, lastPerson, images, "eval")) return 1;
-    auto states = loadStates(config, threads, "eval");
-    if (states.empty()) return 1;
-    // The comparison alone: descriptors and probes placed at the true eyes.
-    if (trueEyes)
-        for (auto& s : states) s->config.set("param", "r_manual", "2");
-    const std::size_t n = images.size();
-    std::size_t probeCount = n;
-    if (!probesText.empty()) {
-        const long p = std::atol(probesText.c_str());
-        if (p < 1) {
-            std::fprintf(stderr, "ovfc eval: --probes takes a positive number\n");
-            return 2;
-        }
-        probeCount = std::min(n, static_cast<std::size_t>(p));
-    }
-
-    // Descriptors and eye positions.
-    std::vector<Processed> done(n);
-    forEachIndex(states, n, [&](ovfc::LibraryState& state, std::size_t i) {
+// Descriptors and eye positions of every image.
+std::vector<Processed> processImages(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
+                                     const std::vector<SetImage>& images, bool trueEyes) {
+    std::vector<Processed> done(images.size());
+    forEachIndex(states, images.size(), [&](ovfc::LibraryState& state, std::size_t i) {
         Processed& d = done[i];
         d.descriptor.assign(ovfc::kMaxBlobSize, 0);
         std::int16_t size = 0;
@@ -163,13 +98,17 @@ int run(const Args& in) {
         d.eyeError =
             ovfc_eval::eyeError(eyes[0].x, eyes[0].y, eyes[1].x, eyes[1].y, t.xl, t.yl, t.xr, t.yr);
     });
-    const bool configBroken = done.front().status == ovfc::kConfigError;
+    return done;
+}
 
-    // Probes spread evenly over the set; each against every other image's descriptor.
-    std::vector<std::size_t> probes(probeCount);
-    for (std::size_t k = 0; k < probeCount; ++k) probes[k] = k * n / probeCount;
-    std::vector<ProbeResult> results(probeCount);
-    forEachIndex(states, probeCount, [&](ovfc::LibraryState& state, std::size_t k) {
+// Each probe against every other image's descriptor.
+std::vector<ProbeResult> matchProbes(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
+                                     const std::vector<SetImage>& images,
+                                     const std::vector<Processed>& done,
+                                     const std::vector<std::size_t>& probes, bool trueEyes) {
+    const std::size_t n = images.size();
+    std::vector<ProbeResult> results(probes.size());
+    forEachIndex(states, probes.size(), [&](ovfc::LibraryState& state, std::size_t k) {
         const std::size_t p = probes[k];
         ProbeResult& r = results[k];
         r.scores.assign(n, kRejected);
@@ -190,56 +129,25 @@ int run(const Args& in) {
             if (rc == ovfc::kOk) r.scores[g] = score;
         }
     });
+    return results;
+}
 
-    Figures f;
-    f.frames = static_cast<int>(n);
-    std::vector<double> errors, processMs, matchMs, own, stranger;
-    int within010 = 0, within025 = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        processMs.push_back(done[i].ms);
-        if (done[i].status != ovfc::kOk) continue;
-        ++f.processed;
-        errors.push_back(done[i].eyeError);
-        within010 += done[i].eyeError <= 0.10;
-        within025 += done[i].eyeError <= 0.25;
-    }
-    f.eyeErrMedian = ovfc_eval::median(errors);
-    f.within010 = static_cast<double>(within010) / f.frames;
-    f.within025 = static_cast<double>(within025) / f.frames;
-    for (std::size_t k = 0; k < probeCount; ++k) {
-        const std::size_t p = probes[k];
-        std::vector<ovfc_eval::Candidate> candidates;
-        for (std::size_t g = 0; g < n; ++g) {
-            if (g == p || done[g].status != ovfc::kOk) continue;
-            const double s = results[k].scores[g];
-            (images[g].truth.person == images[p].truth.person ? own : stranger).push_back(s);
-            if (s != kRejected) candidates.push_back({images[g].truth.person, s});
+// Each frame's status and eyes (--list).
+void printList(const std::vector<SetImage>& images, const std::vector<Processed>& done) {
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        std::printf("%-16s %-4s %-22s", images[i].truth.name.c_str(),
+                    images[i].truth.person.c_str(), faceStatusText(done[i].status).c_str());
+        if (done[i].status == ovfc::kOk) {
+            const int* e = done[i].eyes;
+            const SetImage& t = images[i];
+            std::printf(" eye error %.3f  found %d %d %d %d  true %.0f %.0f %.0f %.0f",
+                        done[i].eyeError, e[0], e[1], e[2], e[3], t.xl, t.yl, t.xr, t.yr);
         }
-        const auto best = ovfc_eval::bestPerson(candidates);
-        f.correct += best && *best == images[p].truth.person;
-        matchMs.insert(matchMs.end(), results[k].ms.begin(), results[k].ms.end());
+        std::printf("\n");
     }
-    f.probes = static_cast<int>(probeCount);
-    f.rank1 = static_cast<double>(f.correct) / f.probes;
-    f.eer = ovfc_eval::equalErrorRate(own, stranger);
-    f.own = own.size();
-    f.stranger = stranger.size();
-    f.processMs = ovfc_eval::median(processMs);
-    f.matchMs = ovfc_eval::median(matchMs);
+}
 
-    if (list) {
-        for (std::size_t i = 0; i < n; ++i) {
-            std::printf("%-16s %-4s %-22s", images[i].truth.name.c_str(),
-                        images[i].truth.person.c_str(), faceStatusText(done[i].status).c_str());
-            if (done[i].status == ovfc::kOk) {
-                const int* e = done[i].eyes;
-                const SetImage& t = images[i];
-                std::printf(" eye error %.3f  found %d %d %d %d  true %.0f %.0f %.0f %.0f",
-                            done[i].eyeError, e[0], e[1], e[2], e[3], t.xl, t.yl, t.xr, t.yr);
-            }
-            std::printf("\n");
-        }
-    }
+void printFigures(const Figures& f) {
     std::printf("frames            : %d\n", f.frames);
     std::printf("processed         : %d\n", f.processed);
     std::printf("eye error median  : %s of the eye distance\n",
@@ -254,8 +162,34 @@ int run(const Args& in) {
         std::printf("equal error rate  : n/a (%zu own, %zu stranger pairs)\n", f.own, f.stranger);
     std::printf("process ms median : %s\n", text(f.processMs, "%.2f").c_str());
     std::printf("match ms median   : %s\n", text(f.matchMs, "%.2f").c_str());
-    if (!json.empty() && !writeJson(json, f)) {
-        std::fprintf(stderr, "ovfc eval: cannot write %s\n", json.c_str());
+}
+
+int run(const Args& args) {
+    EvalOptions o;
+    o.config = programConfig();
+    if (int rc = parseEvalOptions(args, o)) return rc;
+
+    std::vector<SetImage> images;
+    if (!loadFaceSet(o.images, o.truth, o.firstPerson, o.lastPerson, images, "eval")) return 1;
+    auto states = loadStates(o.config, o.threads, "eval");
+    if (states.empty()) return 1;
+    // The comparison alone: descriptors and probes placed at the true eyes.
+    if (o.trueEyes)
+        for (auto& s : states) s->config.set("param", "r_manual", "2");
+
+    const std::vector<Processed> done = processImages(states, images, o.trueEyes);
+    const bool configBroken = done.front().status == ovfc::kConfigError;
+    // Probes spread evenly over the set.
+    const std::vector<std::size_t> probes = probeIndices(images.size(), o.probes);
+    const std::vector<ProbeResult> results = matchProbes(states, images, done, probes, o.trueEyes);
+    std::vector<std::string> persons;
+    for (const SetImage& image : images) persons.push_back(image.truth.person);
+    const Figures f = evalFigures(persons, done, probes, results);
+
+    if (o.list) printList(images, done);
+    printFigures(f);
+    if (!o.json.empty() && !writeJson(o.json, f)) {
+        std::fprintf(stderr, "ovfc eval: cannot write %s\n", o.json.c_str());
         return 1;
     }
     if (configBroken) {

@@ -1,24 +1,17 @@
 // ovfc grab --board N --channel C [--flags F] [--config FILE] OUT: captures one frame through
 // the frame-grabber library and writes it as an image file chosen by OUT's extension.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "image_status.h"
+#include "options.h"
 #include "ovf32.h"
 #include "ovio32.h"
 
 namespace ovfc_tool {
 namespace {
-
-bool parseNumber(const std::string& text, long low, long high, long& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 0);
-    return *end == '\0' && value >= low && value <= high;
-}
 
 int fail(const char* what, int status) {
     std::fprintf(stderr, "ovfc grab: %s (status %d)\n", what, status);
@@ -27,16 +20,16 @@ int fail(const char* what, int status) {
 }
 
 int runGrab(const Args& given) {
-    Args args = given;
-    std::string boardText, channelText, flagsText = "0", config;
-    if (!takeOption(args, "board", boardText) || !takeOption(args, "channel", channelText))
-        return usageError("grab");
-    takeOption(args, "flags", flagsText);
-    takeOption(args, "config", config);
+    std::string config;
     long board = 0, channel = 0, flags = 0;
-    if (args.size() != 1 || !parseNumber(boardText, 0, 5, board) ||
-        !parseNumber(channelText, 0, 0x3FF, channel) || !parseNumber(flagsText, 0, 0x1E, flags))
-        return usageError("grab");
+    OptionParser p("grab");
+    p.integer("board", board, 0, 5, true).required();
+    p.integer("channel", channel, 0, 0x3FF, true).required();
+    p.integer("flags", flags, 0, 0x1E, true);
+    p.text("config", config);
+    Args args;
+    if (int rc = p.parseOrUsage(given, args)) return rc;
+    if (args.size() != 1) return usageError("grab");
 
     if (!config.empty() && OvfSetInternalConfigFile(config.c_str(), 0) != 0)
         return fail("configuration file name too long", 1);

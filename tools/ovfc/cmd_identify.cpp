@@ -11,6 +11,7 @@
 #include "facelib/face_library.h"
 #include "identify/identify_run.h"
 #include "identify/library_seams.h"
+#include "options.h"
 #include "ovio32.h"
 #include "persons/person_base.h"
 #include "persons/record_format.h"
@@ -54,9 +55,8 @@ struct ImageResult {
     identify::Outcome outcome;
 };
 
-std::string baseFolder(Args& args) {
-    std::string dir;
-    if (takeOption(args, "base", dir)) return dir;
+// Without --base: the folder named by OVFC_BASE, else "Base" beside this program.
+std::string baseFolder() {
     if (const char* env = std::getenv("OVFC_BASE"); env != nullptr && *env != '\0') return env;
     return platform::moduleDirectory(reinterpret_cast<const void*>(&baseFolder)) + "Base";
 }
@@ -116,19 +116,22 @@ std::string json(const std::vector<ImageResult>& results, const identify::RunSet
 }
 
 int run(const Args& given) {
-    Args args = given;
-    const std::string folder = baseFolder(args);
-    std::string config = "ovfc.ini", jsonFile, user;
-    takeOption(args, "config", config);
-    takeOption(args, "json", jsonFile);
-    const bool verify = takeOption(args, "user", user);
-    const bool sequential = takeFlag(args, "sequential");
-    const bool forward = takeFlag(args, "forward");
-    const bool allFaces = takeFlag(args, "all-faces");
+    std::string baseDir, config = "ovfc.ini", jsonFile, user;
+    bool sequential = false, forward = false, allFaces = false;
+    OptionParser p("identify");
+    p.text("base", baseDir);
+    p.text("config", config);
+    p.text("json", jsonFile);
+    p.text("user", user);
+    p.flag("sequential", sequential);
+    p.flag("forward", forward);
+    p.flag("all-faces", allFaces);
+    Args args;
+    if (int rc = p.parseOrUsage(given, args)) return rc;
+    const bool verify = p.given("user");
     if (args.empty() || (verify && persons::format::normaliseUserId(user).empty()))
         return usageError("identify");
-    for (const std::string& a : args)
-        if (a.rfind("--", 0) == 0) return usageError("identify");
+    const std::string folder = p.given("base") ? baseDir : baseFolder();
 
     if (int init = facelib::loadConfig(findConfig(config))) {
         std::fprintf(stderr, "ovfc identify: cannot initialise the face library with %s: %s\n",

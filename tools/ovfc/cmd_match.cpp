@@ -5,15 +5,18 @@
 
 #include "command.h"
 #include "face_items.h"
+#include "options.h"
 #include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {
 
 int run(const Args& in) {
-    Args args = in;
     std::string config = "ovfc.ini";
-    takeOption(args, "config", config);
+    OptionParser p("match");
+    p.text("config", config);
+    Args args;
+    if (int rc = p.parseOrUsage(in, args)) return rc;
     if (args.size() != 2) return usageError("match");
     ovfc::LibraryState state;
     if (!loadFaceLibrary(state, config, "match")) return 1;

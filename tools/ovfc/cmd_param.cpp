@@ -3,15 +3,18 @@
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "ovfc_internal.h"
 #include "platform/paths.h"
 
 namespace {
 
 int runParam(const ovfc_tool::Args& given) {
-    ovfc_tool::Args args = given;
     std::string file = "ovfc.ini";
-    ovfc_tool::takeOption(args, "config", file);
+    ovfc_tool::OptionParser p("param");
+    p.text("config", file);
+    ovfc_tool::Args args;
+    if (int rc = p.parseOrUsage(given, args)) return rc;
     if (args.size() != 2 && args.size() != 3) return ovfc_tool::usageError("param");
 
     // The file as given, else its name in the current directory and along PATH.

@@ -1,55 +1,34 @@
 // ovfc process IMAGE [-o DESC] [--eyes XL YL XR YR] [--config FILE]: the face library's
 // descriptor of an image, with the located elements.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "command.h"
 #include "face_items.h"
+#include "options.h"
 #include "ovfc_internal.h"
 
 namespace ovfc_tool {
 namespace {
 
-bool parseInt(const std::string& s, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || *end != '\0' || v < -100000 || v > 100000) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-// Removes "--eyes XL YL XR YR"; false on a malformed one.
-bool takeEyes(Args& args, ovfc::ProcessOptions& o) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--eyes") continue;
-        if (i + 4 >= args.size()) return false;
-        if (!parseInt(args[i + 1], o.xl) || !parseInt(args[i + 2], o.yl) ||
-            !parseInt(args[i + 3], o.xr) || !parseInt(args[i + 4], o.yr))
-            return false;
-        o.haveEyes = true;
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                   args.begin() + static_cast<std::ptrdiff_t>(i + 5));
-        return true;
-    }
-    return true;
-}
-
 int run(const Args& in) {
-    Args args = in;
     std::string out, config = "ovfc.ini";
-    ovfc::ProcessOptions options;
-    if (!takeEyes(args, options)) return usageError("process");
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "-o") {
-            out = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                       args.begin() + static_cast<std::ptrdiff_t>(i + 2));
-            break;
-        }
-    takeOption(args, "out", out);
-    takeOption(args, "config", config);
+    int eyes[4] = {};
+    OptionParser p("process");
+    p.integers("eyes", eyes, -100000, 100000);
+    p.text("out", out).alias("-o");
+    p.text("config", config);
+    Args args;
+    if (int rc = p.parseOrUsage(in, args)) return rc;
     if (args.size() != 1) return usageError("process");
+    ovfc::ProcessOptions options;
+    if (p.given("eyes")) {
+        options.haveEyes = true;
+        options.xl = eyes[0];
+        options.yl = eyes[1];
+        options.xr = eyes[2];
+        options.yr = eyes[3];
+    }
 
     ovfc::LibraryState state;
     if (!loadFaceLibrary(state, config, "process")) return 1;

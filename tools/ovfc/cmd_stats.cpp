@@ -6,11 +6,11 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "ovfc32.h"
 #include "stats/library_matcher.h"
 #include "stats/stat_json.h"
@@ -27,14 +27,6 @@ std::atomic<bool> interrupted{false};
 
 extern "C" void onInterrupt(int) {
     interrupted = true;
-}
-
-bool parseInt(const std::string& text, int& value) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < -1000000 || v > 1000000) return false;
-    value = static_cast<int>(v);
-    return true;
 }
 
 class TerminalProgress {
@@ -118,74 +110,63 @@ bool writeOutput(const Output& out, const std::string& text, stats::ExistingFile
     return false;
 }
 
-int runStats(const Args& given) {
-    Args args = given;
+struct StatsOptions {
     stats::StatSettings settings;
-    settings.invalidateCache = false;
-    std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini", trimScore, trimNumber;
+    std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini";
+    bool overwrite = false;
+};
+
+// The command line into options; 0, or 2 after the problem and the usage line on stderr.
+int parseStatsOptions(const Args& args, StatsOptions& o) {
+    stats::StatSettings& s = o.settings;
+    s.invalidateCache = false;
     std::string userList;
-    // Every option is taken out, whichever of them are given.
-    bool paths = ovfc_tool::takeOption(args, "source", settings.sourcePath);
-    paths = ovfc_tool::takeOption(args, "dest", settings.destPath) || paths;
-    paths = ovfc_tool::takeOption(args, "sample-mask", settings.sampleMask) || paths;
-    paths = ovfc_tool::takeOption(args, "own-mask", settings.ownMask) || paths;
-    if (ovfc_tool::takeOption(args, "user-list", userList)) {
-        if (paths || userList.empty()) return ovfc_tool::usageError("stats");
-        stats::useUserList(settings, userList);
+    int trimScore = 0, trimNumber = 0;
+    ovfc_tool::OptionParser p("stats");
+    p.text("source", s.sourcePath);
+    p.text("dest", s.destPath);
+    p.text("sample-mask", s.sampleMask);
+    p.text("own-mask", s.ownMask);
+    p.text("user-list", userList);
+    p.text("log", o.logFile);
+    p.text("json", o.jsonFile);
+    p.text("config", o.config);
+    p.integer("trim-score", trimScore, -1000000, 1000000);
+    p.integer("trim-number", trimNumber, -1000000, 1000000);
+    p.flag("ignore-errors", s.ignoreErrors);
+    p.flag("invalidate-cache", s.invalidateCache);
+    p.flag("overwrite", o.overwrite);
+    Args positional;
+    if (int rc = p.parseOrUsage(args, positional)) return rc;
+    const bool paths =
+        p.given("source") || p.given("dest") || p.given("sample-mask") || p.given("own-mask");
+    if (p.given("user-list")) {
+        if (paths || userList.empty()) {
+            std::fprintf(stderr, "ovfc stats: --user-list takes a base and no image paths\n");
+            return ovfc_tool::usageError("stats");
+        }
+        stats::useUserList(s, userList);
     }
-    ovfc_tool::takeOption(args, "log", logFile);
-    ovfc_tool::takeOption(args, "json", jsonFile);
-    ovfc_tool::takeOption(args, "config", config);
-    const bool byScore = ovfc_tool::takeOption(args, "trim-score", trimScore);
-    const bool byNumber = ovfc_tool::takeOption(args, "trim-number", trimNumber);
-    settings.ignoreErrors = ovfc_tool::takeFlag(args, "ignore-errors");
-    settings.invalidateCache = ovfc_tool::takeFlag(args, "invalidate-cache");
-    const bool overwrite = ovfc_tool::takeFlag(args, "overwrite");
-    if (!args.empty() || (byScore && byNumber) || logFile.empty() || settings.sourcePath.empty())
+    const bool byScore = p.given("trim-score"), byNumber = p.given("trim-number");
+    if (byScore && byNumber) {
+        std::fprintf(stderr, "ovfc stats: give --trim-score or --trim-number, not both\n");
         return ovfc_tool::usageError("stats");
-    settings.trimByScore = byScore;
-    if (byScore ? !parseInt(trimScore, settings.trimValue)
-                : byNumber && !parseInt(trimNumber, settings.trimValue))
+    }
+    if (!positional.empty() || o.logFile.empty() || s.sourcePath.empty())
         return ovfc_tool::usageError("stats");
-
-    if (!jsonFile.empty() && sameFile(jsonFile, logFile)) return ovfc_tool::usageError("stats");
-
-    // The files are checked before any image is processed: a run whose results cannot be
-    // written is not started.
-    const stats::ExistingFile existing =
-        overwrite ? stats::ExistingFile::Replace : stats::ExistingFile::Keep;
-    const Output log{logFile, "cannot write the log file " + logFile, "log file " + logFile};
-    const Output json{jsonFile, "cannot write " + jsonFile, "file " + jsonFile};
-    if (!checkOutput(log, existing) || (!jsonFile.empty() && !checkOutput(json, existing)))
-        return 1;
-
-    const int init = OvfcLoadConfig(ovfc_tool::findConfig(config).c_str());
-    if (init != 0) {
-        std::fprintf(stderr, "ovfc stats: cannot initialise the face library with %s: %s\n",
-                     config.c_str(), std::string(appstrings::faceErrorText(init)).c_str());
-        return 3;
+    s.trimByScore = byScore;
+    if (byScore) s.trimValue = trimScore;
+    if (byNumber) s.trimValue = trimNumber;
+    if (!o.jsonFile.empty() && sameFile(o.jsonFile, o.logFile)) {
+        std::fprintf(stderr, "ovfc stats: --json names the log file\n");
+        return ovfc_tool::usageError("stats");
     }
-    struct Done {
-        ~Done() { OvfcDone(); }
-    } done;
+    return 0;
+}
 
-    stats::LibraryMatcher matcher;
-    stats::SystemClock clock;
-    stats::StatRun run(matcher, clock);
-    switch (run.start(settings)) {
-        case stats::StartResult::Ok:
-            break;
-        case stats::StartResult::ImagesNotFound:
-            std::fprintf(stderr, "ovfc stats: Images not found!\n");
-            return 1;
-        case stats::StartResult::NoMemory:
-            std::fprintf(stderr, "ovfc stats: %s\n",
-                         std::string(appstrings::faceErrorText(3)).c_str());
-            return 1;
-    }
-    std::printf("%d samples x %d registered images\n", run.sampleCount(), run.registeredCount());
-    std::fflush(stdout);
-
+// Steps the run to its end, an error that stops it or Ctrl-C, with the progress on stderr.
+// The face error text of a stopping error, else empty.
+std::string stepRun(stats::StatRun& run) {
     interrupted = false;
     auto* previous = std::signal(SIGINT, onInterrupt);
     TerminalProgress progress;
@@ -201,8 +182,14 @@ int runStats(const Args& given) {
     std::signal(SIGINT, previous);
     progress.show(run, true);
     progress.end();
-    const bool complete = run.complete();
-    run.finish(!complete);
+    return stopText;
+}
+
+// The end of the run on stdout and stderr, and its files. The exit status: 0 only for a
+// complete run whose files were all written; a file kept or not written makes it 1.
+int reportRun(const stats::StatRun& run, bool complete, const std::string& stopText,
+              const std::string& version, stats::StatClock& clock, const Output& log,
+              const Output& json, stats::ExistingFile existing) {
     if (!stopText.empty())
         std::fprintf(stderr,
                      "ovfc stats: stopped at the first error: %s (give --ignore-errors "
@@ -211,18 +198,60 @@ int runStats(const Args& given) {
     std::printf("%s\n", std::string(complete ? appstrings::appString(appstrings::kStatComplete)
                                              : appstrings::faceErrorText(10))
                             .c_str());
-
-    // 0 only for a complete run whose files were all written; a file kept or not written
-    // makes it 1.
     int status = complete ? 0 : 1;
-    const std::string version = matcher.version();
     if (writeOutput(log, stats::statLogText(run, version, clock), existing))
-        std::printf("log written to %s\n", logFile.c_str());
+        std::printf("log written to %s\n", log.path.c_str());
     else
         status = 1;
-    if (!jsonFile.empty() && !writeOutput(json, stats::statJson(run, version), existing))
+    if (!json.path.empty() && !writeOutput(json, stats::statJson(run, version), existing))
         status = 1;
     return status;
+}
+
+int runStats(const Args& args) {
+    StatsOptions o;
+    if (int rc = parseStatsOptions(args, o)) return rc;
+
+    // The files are checked before any image is processed: a run whose results cannot be
+    // written is not started.
+    const stats::ExistingFile existing =
+        o.overwrite ? stats::ExistingFile::Replace : stats::ExistingFile::Keep;
+    const Output log{o.logFile, "cannot write the log file " + o.logFile, "log file " + o.logFile};
+    const Output json{o.jsonFile, "cannot write " + o.jsonFile, "file " + o.jsonFile};
+    if (!checkOutput(log, existing) || (!o.jsonFile.empty() && !checkOutput(json, existing)))
+        return 1;
+
+    const int init = OvfcLoadConfig(ovfc_tool::findConfig(o.config).c_str());
+    if (init != 0) {
+        std::fprintf(stderr, "ovfc stats: cannot initialise the face library with %s: %s\n",
+                     o.config.c_str(), std::string(appstrings::faceErrorText(init)).c_str());
+        return 3;
+    }
+    struct Done {
+        ~Done() { OvfcDone(); }
+    } done;
+
+    stats::LibraryMatcher matcher;
+    stats::SystemClock clock;
+    stats::StatRun run(matcher, clock);
+    switch (run.start(o.settings)) {
+        case stats::StartResult::Ok:
+            break;
+        case stats::StartResult::ImagesNotFound:
+            std::fprintf(stderr, "ovfc stats: Images not found!\n");
+            return 1;
+        case stats::StartResult::NoMemory:
+            std::fprintf(stderr, "ovfc stats: %s\n",
+                         std::string(appstrings::faceErrorText(3)).c_str());
+            return 1;
+    }
+    std::printf("%d samples x %d registered images\n", run.sampleCount(), run.registeredCount());
+    std::fflush(stdout);
+
+    const std::string stopText = stepRun(run);
+    const bool complete = run.complete();
+    run.finish(!complete);
+    return reportRun(run, complete, stopText, matcher.version(), clock, log, json, existing);
 }
 
 const ovfc_tool::Registration reg(

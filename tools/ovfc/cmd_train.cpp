@@ -22,10 +22,7 @@
 // switched-on entries need.
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -33,13 +30,11 @@
 #include "face_items.h"
 #include "face_set.h"
 #include "ovfc_internal.h"
+#include "train_steps.h"
 #include "training.h"
 
 namespace ovfc_tool {
 namespace {
-
-constexpr int kCoreElements = 4;
-constexpr int kAllFilters = 9;
 
 // Score word stored with a default mask: the face, eye and nose masks as their searches
 // write them, the others 0.
@@ -145,8 +140,13 @@ std::vector<std::int32_t> comparisonVector(ovfc::LibraryState& state, const std:
     return {};
 }
 
-int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
-           const std::vector<SetImage>& images, double minSeparation) {
+// The first elements x kAllFilters entries of the comparison vector of every image pair (all
+// filters), split by whether the two images show one person; failed counts the pairs
+// without a vector.
+void measurePairs(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
+                  const std::vector<SetImage>& images, int elements,
+                  std::vector<std::vector<double>>& ownRows,
+                  std::vector<std::vector<double>>& strangerRows, std::size_t& failed) {
     const std::size_t n = images.size();
     std::vector<std::vector<std::uint8_t>> descriptors(n);
     forEachIndex(states, n, [&](ovfc::LibraryState& state, std::size_t i) {
@@ -168,15 +168,8 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
                 vectors[p][g] =
                     comparisonVector(state, images[p].pixels.data(), descriptors[g].data());
     });
-    const ovfc::ConfigStore& config = states[0]->config;
-    const int elements = config.readInt("param", "Number_of_face_elements");
-    if (elements < 1 || elements > ovfc::kElementCount) {
-        std::fprintf(stderr, "ovfc train: Number_of_face_elements must be 1..8\n");
-        return 1;
-    }
     const std::size_t entries = static_cast<std::size_t>(elements) * kAllFilters;
-    std::vector<std::vector<double>> ownRows, strangerRows;
-    std::size_t failed = 0;
+    failed = 0;
     for (std::size_t p = 0; p < n; ++p)
         for (std::size_t g = 0; g < n; ++g) {
             if (g == p) continue;
@@ -188,53 +181,23 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
             const bool same = images[p].truth.person == images[g].truth.person;
             (same ? ownRows : strangerRows).emplace_back(v.begin(), v.begin() + entries);
         }
-    if (ownRows.empty() || strangerRows.empty()) {
-        std::fprintf(stderr, "ovfc train: --det needs compared pairs of one and of two persons\n");
-        return 1;
-    }
-    std::vector<ovfc_eval::EntryFit> fits(entries);
-    std::vector<int> references(entries);
-    for (std::size_t k = 0; k < entries; ++k) {
-        std::vector<double> own, stranger;
-        for (const auto& r : ownRows) own.push_back(r[k]);
-        for (const auto& r : strangerRows) stranger.push_back(r[k]);
-        fits[k] = ovfc_eval::fitEntry(own, stranger);
-        references[k] = fits[k].reference;
-    }
-    // The core group counts in every score: its entries are chosen together. A further
-    // element joins the subset search only when its own chosen entries separate enough.
-    std::vector<bool> on(entries, false);
-    const int core = std::min(elements, kCoreElements);
-    std::vector<std::size_t> candidates;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(core) * kAllFilters; ++k)
-        candidates.push_back(k);
-    const auto coreChoice = ovfc_eval::selectEntries(ownRows, strangerRows, references, candidates);
-    for (std::size_t k = 0; k < entries; ++k) on[k] = coreChoice.chosen[k];
-    std::vector<double> elementSeparation(static_cast<std::size_t>(elements), 0.0);
-    for (int e = core; e < elements; ++e) {
-        candidates.clear();
-        for (int f = 0; f < kAllFilters; ++f)
-            candidates.push_back(static_cast<std::size_t>(e) * kAllFilters + f);
-        const auto choice = ovfc_eval::selectEntries(ownRows, strangerRows, references, candidates);
-        elementSeparation[static_cast<std::size_t>(e)] = choice.separation;
-        if (choice.separation < minSeparation) continue;
-        for (const std::size_t k : candidates) on[k] = choice.chosen[k];
-    }
-    unsigned filterMask = 0;
-    for (std::size_t k = 0; k < entries; ++k)
-        if (on[k]) filterMask |= 1u << (k % kAllFilters);
-    const std::size_t ownPairs = ownRows.size(), strangerPairs = strangerRows.size();
+}
 
+// The "det" section with the comment lines before it.
+void printDet(const DetChoice& d, const ovfc::ConfigStore& config, int elements,
+              std::size_t ownPairs, std::size_t strangerPairs, std::size_t failed,
+              double minSeparation) {
+    const int core = std::min(elements, kCoreElements);
     std::printf(
         "; %zu own and %zu stranger pairs (%zu comparisons failed).\n"
         "; Core entries chosen together: separation %.2f. Further elements switched on\n"
         "; when their chosen entries separate by %.2f or more:",
-        ownPairs, strangerPairs, failed, coreChoice.separation, minSeparation);
+        ownPairs, strangerPairs, failed, d.coreSeparation, minSeparation);
     for (int e = core; e < elements; ++e)
         std::printf(" %s %.2f", ovfc::kElementNames[e],
-                    elementSeparation[static_cast<std::size_t>(e)]);
+                    d.elementSeparation[static_cast<std::size_t>(e)]);
     std::printf(".\n; [param] using_descriptors_mask = %u selects the filters they use.\n",
-                filterMask);
+                d.filterMask);
     std::printf("[det]\n");
     std::printf("add_parm_weight = %s\n", config.find("det", "add_parm_weight")
                                               ? config.find("det", "add_parm_weight")->c_str()
@@ -242,67 +205,52 @@ int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
     for (int e = 0; e < elements; ++e)
         for (int f = 0; f < kAllFilters; ++f) {
             const std::size_t k = static_cast<std::size_t>(e) * kAllFilters + f;
-            std::printf("%s%d_on = %d\n", ovfc::kElementNames[e], f + 1, on[k] ? 1 : 0);
+            std::printf("%s%d_on = %d\n", ovfc::kElementNames[e], f + 1, d.on[k] ? 1 : 0);
             std::printf("%s%d_min = %d   ; separation %.2f\n", ovfc::kElementNames[e], f + 1,
-                        fits[k].reference, fits[k].separation);
+                        d.fits[k].reference, d.fits[k].separation);
         }
+}
+
+int fitDet(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
+           const std::vector<SetImage>& images, double minSeparation) {
+    const ovfc::ConfigStore& config = states[0]->config;
+    const int elements = config.readInt("param", "Number_of_face_elements");
+    if (elements < 1 || elements > ovfc::kElementCount) {
+        std::fprintf(stderr, "ovfc train: Number_of_face_elements must be 1..8\n");
+        return 1;
+    }
+    std::vector<std::vector<double>> ownRows, strangerRows;
+    std::size_t failed = 0;
+    measurePairs(states, images, elements, ownRows, strangerRows, failed);
+    if (ownRows.empty() || strangerRows.empty()) {
+        std::fprintf(stderr, "ovfc train: --det needs compared pairs of one and of two persons\n");
+        return 1;
+    }
+    const DetChoice d = chooseDetEntries(ownRows, strangerRows, elements, minSeparation);
+    printDet(d, config, elements, ownRows.size(), strangerRows.size(), failed, minSeparation);
     return 0;
 }
 
-int run(const Args& in) {
-    Args args = in;
-    std::string dir, truth, out, config = programConfig(), persons, passesText = "2",
-                                 threadsText = "1", separationText = "1.5", seed;
-    if (!takeOption(args, "images", dir) || !takeOption(args, "truth", truth) ||
-        !takeOption(args, "out-masks", out))
-        return usageError("train");
-    takeOption(args, "config", config);
-    takeOption(args, "persons", persons);
-    takeOption(args, "passes", passesText);
-    takeOption(args, "threads", threadsText);
-    takeOption(args, "separation", separationText);
-    takeOption(args, "seed-masks", seed);
-    const bool det = takeFlag(args, "det");
-    if (!args.empty()) return usageError("train");
-    int firstPerson = 0, lastPerson = -1;
-    if (!persons.empty() && !parsePersonRange(persons, firstPerson, lastPerson)) {
-        std::fprintf(stderr, "ovfc train: --persons takes N or N-M\n");
-        return 2;
-    }
-    const int passes = std::atoi(passesText.c_str()), threads = std::atoi(threadsText.c_str());
-    char* end = nullptr;
-    const double separation = std::strtod(separationText.c_str(), &end);
-    if (passes < 1 || passes > 10 || threads < 1 || threads > 64 || *end != '\0' ||
-        !std::isfinite(separation)) {
-        std::fprintf(stderr,
-                     "ovfc train: --passes takes 1..10, --threads 1..64, --separation a number\n");
-        return 2;
-    }
-
-    std::vector<SetImage> images;
-    if (!loadFaceSet(dir, truth, firstPerson, lastPerson, images, "train")) return 1;
-    auto states = loadStates(config, threads, "train");
-    if (states.empty()) return 1;
-    for (auto& s : states) {
-        s->config.set("param", "r_manual", "2");
-        s->config.set("param", "mask_filt", "1.0");
-    }
-    std::vector<std::uint8_t> blob;
-    if (!seed.empty()) {
+// The masks of every pass, the last written to the output file.
+int trainMasks(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
+               const std::vector<SetImage>& images, const TrainOptions& o,
+               std::vector<std::uint8_t>& blob) {
+    if (!o.seedMasks.empty()) {
         // The first pass searches the elements with these masks instead of the configuration's,
         // so that the result does not depend on the file it replaces.
         FaceItem item;
-        if (!readFaceItem(seed, item, "train")) return 1;
+        if (!readFaceItem(o.seedMasks, item, "train")) return 1;
         blob = std::move(item.bytes);
         const bool usable =
             item.descriptor && std::all_of(states.begin(), states.end(),
                                            [&](auto& s) { return useDefaultMasks(*s, blob); });
         if (!usable) {
-            std::fprintf(stderr, "ovfc train: %s is not a default-mask file\n", seed.c_str());
+            std::fprintf(stderr, "ovfc train: %s is not a default-mask file\n",
+                         o.seedMasks.c_str());
             return 1;
         }
     }
-    for (int pass = 1; pass <= passes; ++pass) {
+    for (int pass = 1; pass <= o.passes; ++pass) {
         int used = 0;
         if (!trainPass(states, images, blob, used)) {
             std::fprintf(stderr, "ovfc train: no image gave masks\n");
@@ -316,21 +264,39 @@ int run(const Args& in) {
                 return 1;
             }
     }
-    std::FILE* file = std::fopen(out.c_str(), "wb");
+    std::FILE* file = std::fopen(o.outMasks.c_str(), "wb");
     const bool written = file && std::fwrite(blob.data(), 1, blob.size(), file) == blob.size();
     if (!file || std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "ovfc train: cannot write %s\n", out.c_str());
+        std::fprintf(stderr, "ovfc train: cannot write %s\n", o.outMasks.c_str());
         return 1;
     }
-    std::fprintf(stderr, "%s: %zu bytes\n", out.c_str(), blob.size());
-    if (!det) return 0;
+    std::fprintf(stderr, "%s: %zu bytes\n", o.outMasks.c_str(), blob.size());
+    return 0;
+}
 
-    auto detStates = loadStates(config, threads, "train");
+int run(const Args& args) {
+    TrainOptions o;
+    o.config = programConfig();
+    if (int rc = parseTrainOptions(args, o)) return rc;
+
+    std::vector<SetImage> images;
+    if (!loadFaceSet(o.images, o.truth, o.firstPerson, o.lastPerson, images, "train")) return 1;
+    auto states = loadStates(o.config, o.threads, "train");
+    if (states.empty()) return 1;
+    for (auto& s : states) {
+        s->config.set("param", "r_manual", "2");
+        s->config.set("param", "mask_filt", "1.0");
+    }
+    std::vector<std::uint8_t> blob;
+    if (int rc = trainMasks(states, images, o, blob)) return rc;
+    if (!o.det) return 0;
+
+    auto detStates = loadStates(o.config, o.threads, "train");
     if (detStates.empty()) return 1;
     for (auto& s : detStates)
         if (!useDefaultMasks(*s, blob)) return 1;
     try {
-        return fitDet(detStates, images, separation);
+        return fitDet(detStates, images, o.separation);
     } catch (const ovfc::XERRORINI&) {
         std::fprintf(stderr, "ovfc train: the configuration lacks a key the library reads\n");
         return 1;

@@ -30,30 +30,6 @@ Registration::Registration(const Command& c) {
                 c);
 }
 
-bool takeOption(Args& args, const std::string& name, std::string& value) {
-    const std::string flag = "--" + name;
-    for (auto it = args.begin(); it != args.end(); ++it) {
-        if (*it == flag && it + 1 != args.end()) {
-            value = *(it + 1);
-            args.erase(it, it + 2);
-            return true;
-        }
-        if (it->rfind(flag + "=", 0) == 0) {
-            value = it->substr(flag.size() + 1);
-            args.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool takeFlag(Args& args, const std::string& name) {
-    const auto it = std::find(args.begin(), args.end(), "--" + name);
-    if (it == args.end()) return false;
-    args.erase(it);
-    return true;
-}
-
 std::string findConfig(const std::string& given) {
     if (platform::isReadableFile(given)) return given;
     if (auto hit = platform::searchFile(platform::fileNamePart(given))) return *hit;

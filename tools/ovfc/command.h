@@ -23,11 +23,6 @@ struct Registration {
     explicit Registration(const Command& c);
 };
 
-// Option helpers shared by the commands.
-// Removes "--name VALUE" (or "--name=VALUE") from args; true when found.
-bool takeOption(Args& args, const std::string& name, std::string& value);
-// Removes a "--name" switch from args; true when found.
-bool takeFlag(Args& args, const std::string& name);
 // The face library's configuration as given, else by its file name in the current directory
 // and along PATH, else beside this program (the library finds the default masks beside it).
 std::string findConfig(const std::string& given);
