@@ -23,7 +23,7 @@ function(ovfc_shared_library target)
   endif()
   target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL)
   # With the sanitizers the runtime's symbols come from the executable at load time.
-  if(NOT OVFC_SANITIZE)
+  if(NOT OVFC_SANITIZE AND NOT OVFC_TSAN)
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
   if(A_OUTPUT)

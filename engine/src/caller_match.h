@@ -11,9 +11,9 @@ namespace ovfc {
 // matchItems on items a caller passed: an image is width x height bytes, a descriptor
 // kMaxBlobSize bytes, and nothing past either is read. An image smaller than the magic
 // cannot be told from a descriptor without reading past it, so at such sizes both items
-// are taken as images. Returns what matchItems returns; may raise XERRORINI. Not
-// thread-safe on one state.
-int matchCallerItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
-                     std::int32_t* score, int width, int height);
+// are taken as images. Returns what matchItems returns; may raise XERRORINI. Buffers come
+// from `pool`; thread-safe as matchItems is.
+int matchCallerItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
+                     const std::uint8_t* second, std::int32_t* score, int width, int height);
 
 }  // namespace ovfc

@@ -1,5 +1,5 @@
-// The exported functions: argument checks, the initialisation rule and the error guard
-// around the library's calls.
+// The exported functions: argument checks, the initialisation rule, the lock and the error
+// guard around the library's calls.
 #include <algorithm>
 #include <cstring>
 
@@ -25,15 +25,18 @@ OVFC_API int16_t OvfcInit(void) {
 }
 
 OVFC_API int16_t OvfcLoadConfig(const char* path) {
-    return guarded([&]() -> int { return loadConfiguration(libraryState(), path); });
+    return exclusiveCall(Needs::kNothing,
+                         [&]() -> int { return loadConfiguration(libraryState(), path); });
 }
 
 OVFC_API int16_t OvfcDone(void) {
-    return guardedInitialised([&]() -> int {
+    return exclusiveCall(Needs::kInitialised, [&]() -> int {
         LibraryState& s = libraryState();
+        s.probeCache.clear();
         s.defaultMasks.empty();
         s.config.empty();
         s.pool.releaseAll();
+        s.workspaces.releaseAll();
         s.initialised = false;
         return kOk;
     });
@@ -46,11 +49,12 @@ OVFC_API int16_t OvfcGetVersion(char* buffer) {
 }
 
 OVFC_API int16_t OvfcSaveConfig(const char* path) {
-    return guardedInitialised([&]() -> int { return libraryState().config.save(savePath(path)); });
+    return sharedCall(Needs::kInitialised,
+                      [&]() -> int { return libraryState().config.save(savePath(path)); });
 }
 
 OVFC_API int16_t OvfcGetParam(const char* section, const char* key, char* value) {
-    return guardedInitialised([&]() -> int {
+    return sharedCall(Needs::kInitialised, [&]() -> int {
         if (section == nullptr || key == nullptr) return kConfigError;
         if (value == nullptr) return kNotSupported;
         const std::string* v = libraryState().config.find(section, key);
@@ -63,7 +67,7 @@ OVFC_API int16_t OvfcGetParam(const char* section, const char* key, char* value)
 }
 
 OVFC_API int16_t OvfcSetParam(const char* section, const char* key, const char* value) {
-    return guardedInitialised([&]() -> int {
+    return exclusiveCall(Needs::kInitialised, [&]() -> int {
         if (section == nullptr || key == nullptr || value == nullptr) return kNotSupported;
         // The store would cut a long value; refused here so that nothing is lost unnoticed.
         if (ConfigStore::valueFault(value) != ValueFault::kNone) return kConfigError;
@@ -83,9 +87,11 @@ OVFC_API int16_t OvfcProcessingEx(const uint8_t* image, uint8_t* descriptor, int
 OVFC_API int16_t OvfcLiveProcessingEx(const uint8_t* image, uint8_t* descriptor, int16_t* size,
                                       uint16_t width, uint16_t height, const uint8_t* reference,
                                       uint8_t* difference) {
-    return guardedInitialised([&]() -> int {
+    return sharedCall(Needs::kInitialised, [&]() -> int {
         if (image == nullptr || descriptor == nullptr || size == nullptr) return kNotSupported;
-        return createDescriptor(libraryState(), image, width, height, reference, difference,
+        LibraryState& s = libraryState();
+        const Workspaces::Lease lease = s.workspaces.lease();
+        return createDescriptor(s, lease.pool(), image, width, height, reference, difference,
                                 descriptor, size);
     });
 }
@@ -96,22 +102,26 @@ OVFC_API int16_t OvfcMatch(const uint8_t* first, const uint8_t* second, int32_t*
 
 OVFC_API int16_t OvfcMatchEx(const uint8_t* first, const uint8_t* second, int32_t* score,
                              uint16_t width, uint16_t height) {
-    return guardedInitialised([&]() -> int {
+    return sharedCall(Needs::kInitialised, [&]() -> int {
         if (first == nullptr || second == nullptr || score == nullptr) return kNotSupported;
-        return matchCallerItems(libraryState(), first, second, score, width, height);
+        LibraryState& s = libraryState();
+        const Workspaces::Lease lease = s.workspaces.lease();
+        return matchCallerItems(s, lease.pool(), first, second, score, width, height);
     });
 }
 
 OVFC_API int16_t OvfcFaceInfo(const uint8_t* descriptor, FaceElementInfo* elements, uint16_t first,
                               uint16_t* count) {
-    return guarded([&]() -> int {
+    return sharedCall(Needs::kNothing, [&]() -> int {
         if (count == nullptr) return kNotSupported;
-        return faceInfo(libraryState(), descriptor, elements, first, count);
+        LibraryState& s = libraryState();
+        const Workspaces::Lease lease = s.workspaces.lease();
+        return faceInfo(s, lease.pool(), descriptor, elements, first, count);
     });
 }
 
 OVFC_API int16_t OvfcService(int32_t code, const void* data) {
-    return guarded([&]() -> int {
+    return sharedCall(Needs::kNothing, [&]() -> int {
         switch (code) {
             case 1:
                 return (data != nullptr && isDescriptor(data)) ? kOk : kBadDescriptor;

@@ -46,12 +46,19 @@ void applyOptions(FaceContext& ctx, const ProcessOptions& o) {
     }
 }
 
+// The last-match table a comparison leaves, and whether it reached the score step (only
+// then does the table replace the library's).
+struct MatchTable {
+    LastMatchElements elements;
+    bool scored = false;
+};
+
 // One comparison of the image with the descriptor of a person; refined tells whether the
 // probe's eyes were refined with the person's masks.
-int compareOnce(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
-                std::int32_t* score, int width, int height, const ProcessOptions* options,
-                bool refine, bool& refined) {
-    FaceContext ctx(state);
+int compareOnce(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
+                const std::uint8_t* descriptor, std::int32_t* score, int width, int height,
+                const ProcessOptions* options, bool refine, bool& refined, MatchTable& table) {
+    FaceContext ctx(state, pool);
     ctx.refineEyes = refine;
     if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
     if (options != nullptr) applyOptions(ctx, *options);
@@ -63,25 +70,36 @@ int compareOnce(LibraryState& state, const std::uint8_t* image, const std::uint8
     UnitSearchResult result;
     const int rc = BestScore(ctx, result, &BuildComparisonVector);
     *score = result.best;
-    state.lastMatch.count = 0;
+    table = MatchTable{{}, true};
     if (rc == kOk && BuildMasks(ctx) == kOk) {
+        LastMatchElements& t = table.elements;
         for (int id = 0; id < kElementCount; ++id) {
             const Mask* m = ctx.masks.find(static_cast<std::uint8_t>(id));
-            if (m != nullptr) state.lastMatch.records[state.lastMatch.count++] = infoOf(*m);
+            if (m != nullptr) t.records[t.count++] = infoOf(*m);
         }
     }
     return rc;
 }
 
 // Compares the image with the descriptor of a person. Refined eyes at which the comparison
-// fails for its geometry give way to the eyes the search found.
-int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint8_t* descriptor,
-                 std::int32_t* score, int width, int height, const ProcessOptions* options) {
+// fails for its geometry give way to the eyes the search found. The table of the last
+// attempt that reached the score step is published once, whole, for OvfcFaceInfo.
+int compareImage(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
+                 const std::uint8_t* descriptor, std::int32_t* score, int width, int height,
+                 const ProcessOptions* options) {
     bool refined = false;
-    const int rc =
-        compareOnce(state, image, descriptor, score, width, height, options, true, refined);
-    if (rc != kGeometry || !refined) return rc;
-    return compareOnce(state, image, descriptor, score, width, height, options, false, refined);
+    MatchTable first, second;
+    int rc = compareOnce(state, pool, image, descriptor, score, width, height, options, true,
+                         refined, first);
+    if (rc == kGeometry && refined)
+        rc = compareOnce(state, pool, image, descriptor, score, width, height, options, false,
+                         refined, second);
+    const MatchTable& table = second.scored ? second : first;
+    if (table.scored) {
+        const std::lock_guard<std::mutex> lock(state.lastMatchLock);
+        state.lastMatch = table.elements;
+    }
+    return rc;
 }
 
 }  // namespace
@@ -89,7 +107,14 @@ int compareImage(LibraryState& state, const std::uint8_t* image, const std::uint
 int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, int height,
                      const std::uint8_t* reference, std::uint8_t* difference,
                      std::uint8_t* descriptor, std::int16_t* size, const ProcessOptions* options) {
-    FaceContext ctx(state);
+    return createDescriptor(state, state.pool, image, width, height, reference, difference,
+                            descriptor, size, options);
+}
+
+int createDescriptor(LibraryState& state, BlockPool& pool, const std::uint8_t* image, int width,
+                     int height, const std::uint8_t* reference, std::uint8_t* difference,
+                     std::uint8_t* descriptor, std::int16_t* size, const ProcessOptions* options) {
+    FaceContext ctx(state, pool);
     if (const int rc = takeInImage(ctx, image, width, height, reference); rc != kOk) return rc;
     if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ProcessForDescriptor(ctx); rc != kOk) return rc;
@@ -107,41 +132,53 @@ int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, 
 
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
                std::int32_t* score, int width, int height, const ProcessOptions* options) {
+    return matchItems(state, state.pool, first, second, score, width, height, options);
+}
+
+int matchItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
+               const std::uint8_t* second, std::int32_t* score, int width, int height,
+               const ProcessOptions* options) {
     const int kind = 2 * (isDescriptor(first) ? 1 : 0) + (isDescriptor(second) ? 1 : 0);
     switch (kind) {
         case 3:
             return kNotSupported;
         case 1:
-            return compareImage(state, first, second, score, width, height, options);
+            return compareImage(state, pool, first, second, score, width, height, options);
         case 2:
-            return compareImage(state, second, first, score, width, height, options);
+            return compareImage(state, pool, second, first, score, width, height, options);
         default: {
-            PoolBlock temp = state.pool.take(kMaxBlobSize);
+            PoolBlock temp = pool.take(kMaxBlobSize);
             if (!temp) return kNoMemory;
             std::int16_t size = 0;
-            const int rc =
-                createDescriptor(state, first, width, height, nullptr, nullptr, temp.data(), &size);
+            const int rc = createDescriptor(state, pool, first, width, height, nullptr, nullptr,
+                                            temp.data(), &size);
             if (rc != kOk) return rc;
-            return compareImage(state, second, temp.data(), score, width, height, options);
+            return compareImage(state, pool, second, temp.data(), score, width, height, options);
         }
     }
 }
 
 int faceInfo(LibraryState& state, const std::uint8_t* descriptor, FaceElementInfo* elements,
              std::uint16_t first, std::uint16_t* count) {
+    return faceInfo(state, state.pool, descriptor, elements, first, count);
+}
+
+int faceInfo(LibraryState& state, BlockPool& pool, const std::uint8_t* descriptor,
+             FaceElementInfo* elements, std::uint16_t first, std::uint16_t* count) {
     if (elements == nullptr) {
         *count = kElementCount;
         return kOk;
     }
     std::uint16_t n = 0;
     if (descriptor != nullptr) {
-        MaskSet set(state.pool);
+        MaskSet set(pool);
         if (const int rc = set.read(descriptor, kMaxBlobSize, 0); rc != kOk) return rc;
         for (unsigned k = 0; k < *count; ++k) {
             const Mask* m = set.find(static_cast<std::uint8_t>((first + k) & 0xFF));
             if (m != nullptr) elements[n++] = infoOf(*m);
         }
     } else {
+        const std::lock_guard<std::mutex> lock(state.lastMatchLock);
         for (unsigned k = 0; k < *count; ++k) {
             const unsigned pos = first + k;
             if (pos < static_cast<unsigned>(state.lastMatch.count))

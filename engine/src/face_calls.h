@@ -22,10 +22,19 @@ struct ProcessOptions {
     const char* baseFile = nullptr;
 };
 
+// Each call below takes its buffers from `pool`, or from the state's own pool in the forms
+// without it. Calls on one state may run on several threads at once when each has a pool of
+// its own and no thread changes the configuration or the default masks meanwhile; the
+// last-match table is written under state.lastMatchLock.
+
 // Creates the descriptor of the image into a buffer of kMaxBlobSize bytes. With a reference
 // image (same size) and a difference buffer, the difference is written after success.
 int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, int height,
                      const std::uint8_t* reference, std::uint8_t* difference,
+                     std::uint8_t* descriptor, std::int16_t* size,
+                     const ProcessOptions* options = nullptr);
+int createDescriptor(LibraryState& state, BlockPool& pool, const std::uint8_t* image, int width,
+                     int height, const std::uint8_t* reference, std::uint8_t* difference,
                      std::uint8_t* descriptor, std::int16_t* size,
                      const ProcessOptions* options = nullptr);
 
@@ -34,11 +43,15 @@ int createDescriptor(LibraryState& state, const std::uint8_t* image, int width, 
 // classified by its first kMagicSize bytes, so an image must hold at least that many
 // (matchCallerItems in caller_match.h takes any size).
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
-               std::int32_t* score, int width, int height,
+               std::int32_t* score, int width, int height, const ProcessOptions* options = nullptr);
+int matchItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
+               const std::uint8_t* second, std::int32_t* score, int width, int height,
                const ProcessOptions* options = nullptr);
 
 // Element positions of a descriptor (or of the last comparison when it is absent).
 int faceInfo(LibraryState& state, const std::uint8_t* descriptor, FaceElementInfo* elements,
              std::uint16_t first, std::uint16_t* count);
+int faceInfo(LibraryState& state, BlockPool& pool, const std::uint8_t* descriptor,
+             FaceElementInfo* elements, std::uint16_t first, std::uint16_t* count);
 
 }  // namespace ovfc

@@ -13,8 +13,10 @@ std::uint32_t filterCountOf(std::uint32_t mask) {
     return static_cast<std::uint32_t>(std::popcount(mask & 0xFFFFu));
 }
 
-FaceContext::FaceContext(LibraryState& state)
-    : library(state), config(state.config), pool(state.pool), masks(state.pool) {
+FaceContext::FaceContext(LibraryState& state) : FaceContext(state, state.pool) {}
+
+FaceContext::FaceContext(LibraryState& state, BlockPool& blocks)
+    : library(state), config(state.config), pool(blocks), masks(blocks) {
     face.id = kFace;
     std::strcpy(face.name, "face");
     for (int i = 0; i < kElementCount; ++i) {

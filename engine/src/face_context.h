@@ -51,7 +51,9 @@ enum class Mode : std::uint32_t { Matching = 0, Creation = 1 };
 struct FaceContext {
     // Builds the context of one call: element records named, element count and descriptor
     // filter mask read from the configuration (raises XERRORINI when they are missing).
+    // Its buffers come from `pool` (the state's own pool by default).
     explicit FaceContext(LibraryState& state);
+    FaceContext(LibraryState& state, BlockPool& pool);
 
     LibraryState& library;
     const ConfigStore& config;

@@ -3,12 +3,15 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
+#include <shared_mutex>
 
 #include "block_pool.h"
 #include "config_store.h"
 #include "mask.h"
 #include "ovfc32.h"
 #include "pipeline/probe_cache.h"
+#include "workspaces.h"
 
 namespace ovfc {
 
@@ -17,6 +20,11 @@ struct LastMatchElements {
     int count = 0;
 };
 
+// The engine's calls on a state (face_calls.h) read the configuration and the default masks
+// and take their buffers from the pool they are given (the state's own pool by default).
+// The exported functions share one state between threads: they hold configLock shared for a
+// call and exclusively for a change of the configuration, give every running call a pool
+// of its own from workspaces, and publish the last-match table under lastMatchLock.
 struct LibraryState {
     // Declared first so that it is destroyed last: the masks below hold its blocks.
     BlockPool pool;
@@ -24,7 +32,11 @@ struct LibraryState {
     bool initialised = false;
     MaskSet defaultMasks{pool};
     LastMatchElements lastMatch;
-    ProbeSearchCache probeCache;  // face and eye search of the last probe compared
+    ProbeSearchCache probeCache;  // face and eye searches of the last probes compared
+
+    std::shared_mutex configLock;
+    std::mutex lastMatchLock;
+    Workspaces workspaces;
 };
 
 // The one instance of the library.

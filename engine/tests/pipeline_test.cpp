@@ -269,5 +269,36 @@ TEST_F(Pipeline, CachedProbeSearchGivesTheSameScores) {
     EXPECT_EQ(lib.state.probeCache.hits() - before, people.size() - 1);
 }
 
+TEST_F(Pipeline, CacheKeepsTheSearchesOfSeveralProbes) {
+    // A statistics run: the same probes come back in turn, each against another descriptor.
+    std::vector<Descriptor> people;
+    std::vector<facegen::Frame> probes;
+    for (int p = 1; p <= 3; ++p) {
+        people.push_back(describe(lib.state, facegen::generateFrame(1, p, 1).pixels));
+        probes.push_back(facegen::generateFrame(1, p, 2));
+    }
+    auto scores = [&] {
+        std::vector<std::int32_t> s;
+        for (const Descriptor& d : people)
+            for (const facegen::Frame& probe : probes) {
+                std::int32_t v = 0;
+                const int rc = matchItems(lib.state, probe.pixels.data(), d.blob.data(), &v, W, H);
+                s.push_back(rc == kOk ? v : -1000 - rc);
+            }
+        return s;
+    };
+    const std::uint64_t before = lib.state.probeCache.hits();
+    const auto cached = scores();
+    EXPECT_EQ(lib.state.probeCache.hits() - before, people.size() * probes.size() - probes.size())
+        << "each probe searched once";
+    lib.state.probeCache.enabled = false;
+    EXPECT_EQ(scores(), cached);
+    lib.state.probeCache.enabled = true;
+    lib.state.probeCache.clear();
+    const std::uint64_t cleared = lib.state.probeCache.hits();
+    EXPECT_EQ(scores(), cached);
+    EXPECT_EQ(lib.state.probeCache.hits() - cleared, people.size() * probes.size() - probes.size());
+}
+
 }  // namespace
 }  // namespace ovfc
