@@ -27,7 +27,14 @@
  *    records reach beyond that is refused with code 27. The default-mask file is read the
  *    same way, bounded by the end of the file.
  *
- * The library creates no threads and takes no locks: enter it from one thread at a time.
+ * Threads: every function is thread-safe and may be called from several threads at once.
+ * Processing and comparison calls on different threads run in parallel, each with a block
+ * pool of its own (one pool for each call that ran at the same time, kept for reuse),
+ * sharing the configuration and the default masks read-only. OvfcLoadConfig, OvfcInit,
+ * OvfcSetParam and OvfcDone wait until the calls under way have returned, and calls made
+ * meanwhile wait for them. The element table that OvfcFaceInfo reports without a
+ * descriptor is that of the comparison that finished last, on any thread. The library
+ * creates no threads.
  */
 #ifndef OVFC32_H
 #define OVFC32_H
