@@ -43,8 +43,8 @@ class VfwApi : public ::testing::Test {
     }
 
     void useVirtualCamera() {
-        ASSERT_EQ(OvVFWInit(), 0);
-        ASSERT_EQ(OvVFWSelectFramegrabber("Image folder camera"), 0);
+        ASSERT_EQ(OvVFWInit(), OVVFW_OK);
+        ASSERT_EQ(OvVFWSelectFramegrabber("Image folder camera"), OVVFW_OK);
     }
 
     TempDir dir_;
@@ -55,37 +55,37 @@ class VfwApi : public ::testing::Test {
 
 TEST_F(VfwApi, EverythingButVersionNeedsInit) {
     char text[80];
-    ASSERT_EQ(OvVFWGetVersion(text), 0);
+    ASSERT_EQ(OvVFWGetVersion(text), OVVFW_OK);
     EXPECT_STREQ(text, "0.01.033");
     uint8_t buf[256 * 255];
     OvVFWCaps caps;
-    EXPECT_EQ(OvVFWGetDeviceName(0, text, nullptr), 2);
-    EXPECT_EQ(OvVFWSelectFramegrabber(""), 2);
-    EXPECT_EQ(OvVFWLoadConfig("ovvfw.ini"), 2);
-    EXPECT_EQ(OvVFWSaveConfig(""), 2);
-    EXPECT_EQ(OvVFWGetFramegrabberCaps(&caps), 2);
-    EXPECT_EQ(OvVFWSyncronyzeFramegrabber(), 2);
-    EXPECT_EQ(OvVFWCaptureFrame(nullptr, buf, 0), 2);
-    EXPECT_EQ(OvVFWStartPreview(nullptr, 40, 0, 1), 2);
-    EXPECT_EQ(OvVFWFreezePreview(nullptr), 2);
-    EXPECT_EQ(OvVFWStopPreview(nullptr), 2);
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 4, nullptr), 2);
-    EXPECT_EQ(OvVFWTune(), 2);
-    EXPECT_EQ(OvVFWDone(), 0);
+    EXPECT_EQ(OvVFWGetDeviceName(0, text, nullptr), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWSelectFramegrabber(""), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWLoadConfig("ovvfw.ini"), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWSaveConfig(""), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWGetFramegrabberCaps(&caps), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWSyncronyzeFramegrabber(), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWCaptureFrame(nullptr, buf, 0), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWStartPreview(nullptr, 40, 0, 1), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWFreezePreview(nullptr), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWStopPreview(nullptr), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 4, nullptr), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWTune(), OVVFW_E_NOT_INITIALISED);
+    EXPECT_EQ(OvVFWDone(), OVVFW_OK);
 }
 
 TEST_F(VfwApi, FolderCameraIsListedOnlyWithTheVariable) {
-    ASSERT_EQ(OvVFWInit(), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
     const int index = virtualIndex();
     ASSERT_GE(index, 0);
     char name[80], version[20];
     // It follows every V4L2 device.
     for (int i = index + 1; i < 9; ++i) EXPECT_EQ(OvVFWGetDeviceName(i, name, version), 1);
-    ASSERT_EQ(OvVFWGetDeviceName(index, name, version), 0);
+    ASSERT_EQ(OvVFWGetDeviceName(index, name, version), OVVFW_OK);
     EXPECT_STREQ(version, "1.0");
-    EXPECT_EQ(OvVFWGetDeviceName(index, nullptr, version), 1);
-    EXPECT_EQ(OvVFWGetDeviceName(9, name, version), 1);
-    EXPECT_EQ(OvVFWGetDeviceName(-1, name, version), 1);
+    EXPECT_EQ(OvVFWGetDeviceName(index, nullptr, version), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWGetDeviceName(9, name, version), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWGetDeviceName(-1, name, version), OVVFW_E_FAILED);
 
     unsetenv("OVVFW_VIRTUAL_DIR");
     EXPECT_EQ(virtualIndex(), -1);
@@ -95,70 +95,70 @@ TEST_F(VfwApi, FolderCameraIsListedOnlyWithTheVariable) {
 }
 
 TEST_F(VfwApi, SelectedIndexWithNoSelectionGivesEmptyTexts) {
-    ASSERT_EQ(OvVFWInit(), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
     vfw::library().selected = -1;
     char name[80] = "x", version[20] = "y";
-    EXPECT_EQ(OvVFWGetDeviceName(11, name, version), 0);
+    EXPECT_EQ(OvVFWGetDeviceName(11, name, version), OVVFW_OK);
     EXPECT_STREQ(name, "");
     EXPECT_STREQ(version, "");
-    EXPECT_EQ(OvVFWGetDeviceName(11, name, nullptr), 0);
+    EXPECT_EQ(OvVFWGetDeviceName(11, name, nullptr), OVVFW_OK);
     // Nothing selected: saving writes nothing.
-    EXPECT_EQ(OvVFWSaveConfig(dir_.file("none.ini").c_str()), 0);
+    EXPECT_EQ(OvVFWSaveConfig(dir_.file("none.ini").c_str()), OVVFW_OK);
     EXPECT_FALSE(std::filesystem::exists(dir_.file("none.ini")));
 }
 
 TEST_F(VfwApi, SelectionByDescription) {
-    ASSERT_EQ(OvVFWInit(), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
     const int index = virtualIndex();
     ASSERT_GE(index, 0);
     vfw::library().selected = -1;
-    EXPECT_EQ(OvVFWSelectFramegrabber("No such camera"), 1);
+    EXPECT_EQ(OvVFWSelectFramegrabber("No such camera"), OVVFW_E_FAILED);
     EXPECT_EQ(vfw::library().selected, -1);
-    EXPECT_EQ(OvVFWSelectFramegrabber("Image folder camera"), 0);
+    EXPECT_EQ(OvVFWSelectFramegrabber("Image folder camera"), OVVFW_OK);
     EXPECT_EQ(vfw::library().selected, index);
-    EXPECT_EQ(OvVFWSelectFramegrabber(""), 0);
+    EXPECT_EQ(OvVFWSelectFramegrabber(""), OVVFW_OK);
     char first[80];
-    ASSERT_EQ(OvVFWGetDeviceName(11, first, nullptr), 0);
+    ASSERT_EQ(OvVFWGetDeviceName(11, first, nullptr), OVVFW_OK);
     char zero[80];
-    ASSERT_EQ(OvVFWGetDeviceName(vfw::enumerateDevices().front().index, zero, nullptr), 0);
+    ASSERT_EQ(OvVFWGetDeviceName(vfw::enumerateDevices().front().index, zero, nullptr), OVVFW_OK);
     EXPECT_STREQ(first, zero);
 
     // With no device at all the empty text fails.
     unsetenv("OVVFW_VIRTUAL_DIR");
     if (vfw::enumerateDevices().empty()) {
-        EXPECT_EQ(OvVFWSelectFramegrabber(""), 1);
+        EXPECT_EQ(OvVFWSelectFramegrabber(""), OVVFW_E_FAILED);
     }
 }
 
 TEST_F(VfwApi, MissingConfigSelectsTheFirstDevice) {
-    ASSERT_EQ(OvVFWInit(), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
     vfw::library().selected = -1;
-    EXPECT_EQ(OvVFWLoadConfig(dir_.file("nowhere/ovvfw.ini").c_str()), 25);
+    EXPECT_EQ(OvVFWLoadConfig(dir_.file("nowhere/ovvfw.ini").c_str()), OVVFW_E_CONFIG_FILE);
     EXPECT_EQ(vfw::library().selected, vfw::enumerateDevices().front().index);
 }
 
 TEST_F(VfwApi, SaveAndLoadRoundTrip) {
     useVirtualCamera();
     const std::string ini = dir_.file("cam.ini");
-    ASSERT_EQ(OvVFWSaveConfig(ini.c_str()), 0);
+    ASSERT_EQ(OvVFWSaveConfig(ini.c_str()), OVVFW_OK);
     std::ifstream in(ini, std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(content, "Image folder camera");
 
     vfw::library().selected = -1;
-    ASSERT_EQ(OvVFWLoadConfig(ini.c_str()), 0);
+    ASSERT_EQ(OvVFWLoadConfig(ini.c_str()), OVVFW_OK);
     char name[80];
-    ASSERT_EQ(OvVFWGetDeviceName(11, name, nullptr), 0);
+    ASSERT_EQ(OvVFWGetDeviceName(11, name, nullptr), OVVFW_OK);
     EXPECT_STREQ(name, "Image folder camera");
 
     // Init picks up "ovvfw.ini" from the current folder.
     std::filesystem::copy_file(ini, dir_.file("ovvfw.ini"));
     OvVFWDone();
-    ASSERT_EQ(OvVFWInit(), 0);
-    ASSERT_EQ(OvVFWGetDeviceName(11, name, nullptr), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
+    ASSERT_EQ(OvVFWGetDeviceName(11, name, nullptr), OVVFW_OK);
     EXPECT_STREQ(name, "Image folder camera");
 
-    EXPECT_EQ(OvVFWSaveConfig(dir_.file("no/such/dir/ovvfw.ini").c_str()), 25);
+    EXPECT_EQ(OvVFWSaveConfig(dir_.file("no/such/dir/ovvfw.ini").c_str()), OVVFW_E_CONFIG_FILE);
 
     // A name without a directory goes beside the library's own file (here the test program,
     // whose path may be relative to the starting folder).
@@ -166,7 +166,7 @@ TEST_F(VfwApi, SaveAndLoadRoundTrip) {
     static const int anchor = 0;
     const std::string bare = "ovvfw-test-" + std::to_string(getpid()) + ".ini";
     const std::string beside = platform::moduleDirectory(&anchor) + bare;
-    ASSERT_EQ(OvVFWSaveConfig(bare.c_str()), 0);
+    ASSERT_EQ(OvVFWSaveConfig(bare.c_str()), OVVFW_OK);
     EXPECT_TRUE(std::filesystem::exists(beside));
     std::filesystem::remove(beside);
 }
@@ -180,7 +180,7 @@ TEST_F(VfwApi, LoadSearchesTheNamePartAlongPath) {
     vfw::library().selected = -1;
     const int r = OvVFWLoadConfig("C:\\somewhere\\found.ini");
     setenv("PATH", oldPath.c_str(), 1);
-    EXPECT_EQ(r, 0);
+    EXPECT_EQ(r, OVVFW_OK);
     EXPECT_EQ(vfw::library().selected, virtualIndex());
 }
 
@@ -189,7 +189,7 @@ TEST_F(VfwApi, CaptureCentres160x120On320x240WithA192BorderMirrored) {
     ASSERT_TRUE(vfw_test::writeImage(frames() + "/a.tif", 160, 120, ramp, false));
     useVirtualCamera();
     std::vector<uint8_t> out(320 * 240, 0);
-    ASSERT_EQ(OvVFWCaptureFrameEx(nullptr, out.data(), 320, 240, 0), 0);
+    ASSERT_EQ(OvVFWCaptureFrameEx(nullptr, out.data(), 320, 240, 0), OVVFW_OK);
     int border = 0;
     for (int j = 0; j < 240; ++j) {
         for (int i = 0; i < 320; ++i) {
@@ -206,12 +206,12 @@ TEST_F(VfwApi, CaptureCentres160x120On320x240WithA192BorderMirrored) {
     EXPECT_EQ(border, 320 * 240 - 160 * 120);
 
     OvVFWCaps caps{};
-    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), 0);
+    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), OVVFW_OK);
     EXPECT_EQ(caps.width, 160);
     EXPECT_EQ(caps.height, 120);
     EXPECT_EQ(caps.pixelFormat, 1);
     EXPECT_EQ(caps.overlay, 0);
-    EXPECT_EQ(OvVFWGetFramegrabberCaps(nullptr), 1);
+    EXPECT_EQ(OvVFWGetFramegrabberCaps(nullptr), OVVFW_E_FAILED);
 }
 
 TEST_F(VfwApi, StandardFrameFromColourAndLowRangeImages) {
@@ -225,13 +225,13 @@ TEST_F(VfwApi, StandardFrameFromColourAndLowRangeImages) {
     ASSERT_TRUE(vfw_test::writeImage(frames() + "/a.bmp", 256, 255, rgb, true));
     useVirtualCamera();
     std::vector<uint8_t> out(256 * 255);
-    ASSERT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), 0);
+    ASSERT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), OVVFW_OK);
     for (int x : {0, 1, 100, 255}) {
         // Mirrored: output column x comes from image column 255 - x.
         EXPECT_EQ(out[10 * 256 + x], ((255 - x) + 30 + 2) / 3) << x;
     }
     OvVFWCaps caps{};
-    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), 0);
+    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), OVVFW_OK);
     EXPECT_EQ(caps.pixelFormat, 3);
     OvVFWDone();
 
@@ -241,7 +241,7 @@ TEST_F(VfwApi, StandardFrameFromColourAndLowRangeImages) {
     dark[0] = 63;
     ASSERT_TRUE(vfw_test::writeImage(frames() + "/b.tif", 256, 255, dark, false));
     useVirtualCamera();
-    ASSERT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), 0);
+    ASSERT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), OVVFW_OK);
     EXPECT_EQ(out[256 * 100], 255 - 80);
     EXPECT_EQ(out[255], 255 - 4 * 63);  // image (0, 0), mirrored to the right end
 }
@@ -249,26 +249,26 @@ TEST_F(VfwApi, StandardFrameFromColourAndLowRangeImages) {
 TEST_F(VfwApi, CaptureFailsWithoutAUsableDevice) {
     useVirtualCamera();  // the folder is empty: no frame
     std::vector<uint8_t> out(256 * 255);
-    EXPECT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), 1);
-    EXPECT_EQ(OvVFWCaptureFrame(nullptr, nullptr, 0), 1);
-    EXPECT_EQ(OvVFWCaptureFrameEx(nullptr, out.data(), 0, 10, 0), 1);
+    EXPECT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWCaptureFrame(nullptr, nullptr, 0), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWCaptureFrameEx(nullptr, out.data(), 0, 10, 0), OVVFW_E_FAILED);
     vfw::library().selected = -1;
-    EXPECT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), 1);
+    EXPECT_EQ(OvVFWCaptureFrame(nullptr, out.data(), 0), OVVFW_E_FAILED);
 }
 
 TEST_F(VfwApi, WindowsAndDialogsNeedAWidgetApplication) {
     // Only meaningful in a process without a QApplication (ctest runs each test alone).
     if (QCoreApplication::instance() != nullptr) GTEST_SKIP() << "QApplication exists";
     useVirtualCamera();
-    EXPECT_EQ(OvVFWStartPreview(reinterpret_cast<void*>(0x1), 40, 0, 1), 1);
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 4, nullptr), 1);
-    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), 1);
+    EXPECT_EQ(OvVFWStartPreview(reinterpret_cast<void*>(0x1), 40, 0, 1), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 4, nullptr), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), OVVFW_E_FAILED);
 }
 
 TEST_F(VfwApi, ToolCapturesAStandardFrameIntoAnImageFile) {
     ASSERT_TRUE(vfw_test::writeImage(frames() + "/a.tif", 160, 120,
                                      vfw_test::diagonalRamp(160, 120), false));
-    ASSERT_EQ(OvVFWInit(), 0);
+    ASSERT_EQ(OvVFWInit(), OVVFW_OK);
     const int index = virtualIndex();
     ASSERT_GE(index, 0);
     OvVFWDone();
@@ -278,12 +278,12 @@ TEST_F(VfwApi, ToolCapturesAStandardFrameIntoAnImageFile) {
         tool + " capture --device " + std::to_string(index) + " " + out + " >/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     ImageInfo info{};
-    ASSERT_EQ(OvGetImageInfo(out.c_str(), &info, OVIO_FORMAT_BY_NAME), 0);
+    ASSERT_EQ(OvGetImageInfo(out.c_str(), &info, OVIO_FORMAT_BY_NAME), OVIO_OK);
     EXPECT_EQ(info.width, 256);
     EXPECT_EQ(info.height, 255);
     EXPECT_EQ(info.bitsPerPixel, 8);
     std::vector<uint8_t> grabbed(256 * 255);
-    ASSERT_EQ(OvReadImage(out.c_str(), grabbed.data(), OVIO_FORMAT_BY_NAME), 0);
+    ASSERT_EQ(OvReadImage(out.c_str(), grabbed.data(), OVIO_FORMAT_BY_NAME), OVIO_OK);
     // 160 x 120 centred: rows from 120 - (255 + 120) / 2 = -67, columns from -48, so rows
     // 67..186 and columns 48..207 hold the mirrored ramp.
     EXPECT_EQ(grabbed[0], 192);

@@ -46,8 +46,8 @@ class VfwPreview : public ::testing::Test {
         ASSERT_TRUE(vfw_test::writeImage(frames() + "/2.tif", 320, 240,
                                          std::vector<uint8_t>(320 * 240, 200), false));
         setenv("OVVFW_VIRTUAL_DIR", frames().c_str(), 1);
-        ASSERT_EQ(OvVFWInit(), 0);
-        ASSERT_EQ(OvVFWSelectFramegrabber("Image folder camera"), 0);
+        ASSERT_EQ(OvVFWInit(), OVVFW_OK);
+        ASSERT_EQ(OvVFWSelectFramegrabber("Image folder camera"), OVVFW_OK);
     }
     void TearDown() override {
         OvVFWDone();
@@ -89,7 +89,7 @@ class VfwPreview : public ::testing::Test {
 
 TEST_F(VfwPreview, PreviewShowsMirroredFramesWithMarks) {
     auto w = window();
-    ASSERT_EQ(OvVFWStartPreview(w.get(), 10 | OVVFW_RATE_CENTRE_MARK, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w.get(), 10 | OVVFW_RATE_CENTRE_MARK, 0, 1), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w.get()); }));
     auto* cw = captureWindowOf(w.get());
     EXPECT_TRUE(cw->isVisible());
@@ -106,9 +106,9 @@ TEST_F(VfwPreview, PreviewShowsMirroredFramesWithMarks) {
 
 TEST_F(VfwPreview, SecondPreviewFreezesTheFirstAndStopResumesIt) {
     auto w1 = window(), w2 = window();
-    ASSERT_EQ(OvVFWStartPreview(w1.get(), 10, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w1.get(), 10, 0, 1), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w1.get()); }));
-    ASSERT_EQ(OvVFWStartPreview(w2.get(), 10, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w2.get(), 10, 0, 1), OVVFW_OK);
     EXPECT_TRUE(live(w2.get()));
     ASSERT_NE(entryOf(w1.get()), nullptr);
     ASSERT_TRUE(entryOf(w1.get())->still);
@@ -121,7 +121,7 @@ TEST_F(VfwPreview, SecondPreviewFreezesTheFirstAndStopResumesIt) {
     const uint8_t g = still.rgb[(120 * 320 + 10) * 3];
     EXPECT_EQ(qGray(painted.pixel(10, 120)), g);
 
-    ASSERT_EQ(OvVFWStopPreview(w2.get()), 0);
+    ASSERT_EQ(OvVFWStopPreview(w2.get()), OVVFW_OK);
     EXPECT_EQ(entryOf(w2.get()), nullptr);
     EXPECT_TRUE(live(w1.get()));
     EXPECT_FALSE(entryOf(w1.get())->still);
@@ -130,19 +130,19 @@ TEST_F(VfwPreview, SecondPreviewFreezesTheFirstAndStopResumesIt) {
     EXPECT_TRUE(pumpUntil([&] { return vfw::library().frame->sequence() > seen + 2; }));
 
     // Freezing twice is harmless; stop of an unknown window too.
-    EXPECT_EQ(OvVFWFreezePreview(w1.get()), 0);
+    EXPECT_EQ(OvVFWFreezePreview(w1.get()), OVVFW_OK);
     EXPECT_FALSE(vfw::library().stream);
-    EXPECT_EQ(OvVFWFreezePreview(w1.get()), 0);
-    EXPECT_EQ(OvVFWStopPreview(w2.get()), 0);
+    EXPECT_EQ(OvVFWFreezePreview(w1.get()), OVVFW_OK);
+    EXPECT_EQ(OvVFWStopPreview(w2.get()), OVVFW_OK);
 }
 
 TEST_F(VfwPreview, StillIsLetterboxedInAWideWindow) {
     auto w = window(400, 150);
-    ASSERT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w.get()); }));
     auto* cw = captureWindowOf(w.get());
     EXPECT_EQ(cw->geometry(), QRect(100, 0, 200, 150));
-    ASSERT_EQ(OvVFWFreezePreview(w.get()), 0);
+    ASSERT_EQ(OvVFWFreezePreview(w.get()), OVVFW_OK);
     const auto& still = entryOf(w.get())->still->still();
     EXPECT_EQ(still.width, 200);
     EXPECT_EQ(still.height, 150);
@@ -156,17 +156,17 @@ TEST_F(VfwPreview, TwentyFirstWindowIsRefused) {
     for (int i = 0; i < 21; ++i) windows.push_back(window(64, 48));
     for (int i = 0; i < 20; ++i) ASSERT_EQ(OvVFWStartPreview(windows[i].get(), 10, 0, 1), 0) << i;
     EXPECT_EQ(vfw::library().previews.size(), 20u);
-    EXPECT_EQ(OvVFWStartPreview(windows[20].get(), 10, 0, 1), 1);
+    EXPECT_EQ(OvVFWStartPreview(windows[20].get(), 10, 0, 1), OVVFW_E_FAILED);
     EXPECT_EQ(captureWindowOf(windows[20].get()), nullptr);
     EXPECT_TRUE(windows[20]->findChildren<QWidget*>().isEmpty());
     // A window already in the table may start again.
-    EXPECT_EQ(OvVFWStartPreview(windows[3].get(), 10, 0, 1), 0);
+    EXPECT_EQ(OvVFWStartPreview(windows[3].get(), 10, 0, 1), OVVFW_OK);
     EXPECT_TRUE(live(windows[3].get()));
 }
 
 TEST_F(VfwPreview, NotificationDrawsTheRectangle) {
     auto w = window();
-    ASSERT_EQ(OvVFWStartPreviewEx(w.get(), 10, 0, 1, notifyRect, 4711), 0);
+    ASSERT_EQ(OvVFWStartPreviewEx(w.get(), 10, 0, 1, notifyRect, 4711), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w.get()) && g_notifications > 0; }));
     EXPECT_EQ(g_notifiedValue.load(), 4711);
     const QImage img = captureWindowOf(w.get())->image();
@@ -181,9 +181,9 @@ TEST_F(VfwPreview, NotificationDrawsTheRectangle) {
 
 TEST_F(VfwPreview, CaptureWhilePreviewingTakesTheNextFrame) {
     auto w = window();
-    ASSERT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), OVVFW_OK);
     std::vector<uint8_t> out(256 * 255);
-    ASSERT_EQ(OvVFWCaptureFrame(w.get(), out.data(), 0), 0);
+    ASSERT_EQ(OvVFWCaptureFrame(w.get(), out.data(), 0), OVVFW_OK);
     // From another thread as well, while this one keeps the event loop going.
     std::atomic<int> result{-1};
     std::thread worker([&] { result = OvVFWCaptureFrame(w.get(), out.data(), 0); });
@@ -192,7 +192,7 @@ TEST_F(VfwPreview, CaptureWhilePreviewingTakesTheNextFrame) {
     EXPECT_EQ(result.load(), 0);
     OvVFWCaps caps{};
     ASSERT_TRUE(pumpUntil([&] { return vfw::library().frame->sequence() > 11; }));
-    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), 0);
+    ASSERT_EQ(OvVFWGetFramegrabberCaps(&caps), OVVFW_OK);
     EXPECT_EQ(caps.width, 320);
     EXPECT_EQ(caps.height, 240);
     EXPECT_GT(caps.frameInterval, 0);
@@ -200,22 +200,22 @@ TEST_F(VfwPreview, CaptureWhilePreviewingTakesTheNextFrame) {
 
 TEST_F(VfwPreview, DisappearingDeviceEndsThePreviewAndCaptureFails) {
     auto w = window();
-    ASSERT_EQ(OvVFWStartPreview(w.get(), 5, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w.get(), 5, 0, 1), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w.get()); }));
     std::filesystem::remove_all(frames());
     ASSERT_TRUE(pumpUntil([&] { return !vfw::library().stream; }));
     std::vector<uint8_t> out(256 * 255);
-    EXPECT_EQ(OvVFWCaptureFrame(w.get(), out.data(), 0), 1);
-    EXPECT_EQ(OvVFWStopPreview(w.get()), 0);
+    EXPECT_EQ(OvVFWCaptureFrame(w.get(), out.data(), 0), OVVFW_E_FAILED);
+    EXPECT_EQ(OvVFWStopPreview(w.get()), OVVFW_OK);
     EXPECT_TRUE(vfw::library().previews.empty());
 }
 
 TEST_F(VfwPreview, DoneStopsTheCaptureThreadAndFreesTheWindows) {
     auto w1 = window(), w2 = window();
-    ASSERT_EQ(OvVFWStartPreview(w1.get(), 5, 0, 1), 0);
-    ASSERT_EQ(OvVFWStartPreview(w2.get(), 5, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w1.get(), 5, 0, 1), OVVFW_OK);
+    ASSERT_EQ(OvVFWStartPreview(w2.get(), 5, 0, 1), OVVFW_OK);
     ASSERT_TRUE(pumpUntil([&] { return showsFrames(w2.get()); }));
-    ASSERT_EQ(OvVFWDone(), 0);
+    ASSERT_EQ(OvVFWDone(), OVVFW_OK);
     EXPECT_FALSE(vfw::library().stream);
     EXPECT_TRUE(vfw::library().previews.empty());
     EXPECT_TRUE(w1->findChildren<QWidget*>().isEmpty());
@@ -227,8 +227,8 @@ TEST_F(VfwPreview, DoneStopsTheCaptureThreadAndFreesTheWindows) {
 
 TEST_F(VfwPreview, DestroyedWindowIsForgotten) {
     auto w1 = window(), w2 = window();
-    ASSERT_EQ(OvVFWStartPreview(w1.get(), 5, 0, 1), 0);
-    ASSERT_EQ(OvVFWStartPreview(w2.get(), 5, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w1.get(), 5, 0, 1), OVVFW_OK);
+    ASSERT_EQ(OvVFWStartPreview(w2.get(), 5, 0, 1), OVVFW_OK);
     w1.reset();  // frozen window goes
     EXPECT_EQ(vfw::library().previews.size(), 1u);
     w2.reset();  // live window goes
@@ -239,9 +239,9 @@ TEST_F(VfwPreview, DestroyedWindowIsForgotten) {
 TEST_F(VfwPreview, PreviewFailsWhenTheDeviceGivesNothing) {
     auto w = window();
     vfw::library().selected = -1;
-    EXPECT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), 1);
+    EXPECT_EQ(OvVFWStartPreview(w.get(), 10, 0, 1), OVVFW_E_FAILED);
     EXPECT_TRUE(w->findChildren<QWidget*>().isEmpty());
-    EXPECT_EQ(OvVFWStartPreview(nullptr, 10, 0, 1), 1);
+    EXPECT_EQ(OvVFWStartPreview(nullptr, 10, 0, 1), OVVFW_E_FAILED);
 }
 
 namespace {
@@ -271,7 +271,7 @@ TEST_F(VfwPreview, SelectDialogListsDevicesAndSelectsTheChosenOne) {
         list->setCurrentIndex(list->count() - 1);
         d->accept();
     });
-    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), 0);
+    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), OVVFW_OK);
     ASSERT_FALSE(items.isEmpty());
     const int index = vfw::enumerateDevices().back().index;
     EXPECT_EQ(items.back(), QString("%1. : Image folder camera (1.0)").arg(index + 1));
@@ -281,7 +281,7 @@ TEST_F(VfwPreview, SelectDialogListsDevicesAndSelectsTheChosenOne) {
         EXPECT_EQ(d->windowTitle(), "Select Input Device");
         d->reject();
     });
-    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), 10);
+    EXPECT_EQ(OvVFWSelectFramegrabber(nullptr), OVVFW_E_CANCELLED);
     EXPECT_EQ(vfw::library().selected, index);
 }
 
@@ -292,7 +292,7 @@ TEST_F(VfwPreview, LiveDialogCaptureAndClose) {
         pumpUntil([] { return vfw::library().frame->sequence() > 0; });
         d->findChild<QPushButton*>("Capture")->click();
     });
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, buffer.data(), OVVFW_DLG_KEEP_OPEN, nullptr), 0);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, buffer.data(), OVVFW_DLG_KEEP_OPEN, nullptr), OVVFW_OK);
     EXPECT_NE(buffer[128 * 256 + 128], 0);  // 200 or the ramp, never 0
     EXPECT_FALSE(vfw::library().stream);
     EXPECT_TRUE(vfw::library().previews.empty());
@@ -301,16 +301,17 @@ TEST_F(VfwPreview, LiveDialogCaptureAndClose) {
         EXPECT_EQ(d->windowTitle(), "My caption");
         d->findChild<QPushButton*>("Close")->click();
     });
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, buffer.data(), OVVFW_DLG_KEEP_OPEN, "My caption"), 10);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, buffer.data(), OVVFW_DLG_KEEP_OPEN, "My caption"),
+              OVVFW_E_CANCELLED);
 }
 
 TEST_F(VfwPreview, LiveDialogWithoutKeepOpenClosesAfterStarting) {
     const uint64_t before = vfw::library().streamGeneration;
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, 0, nullptr), OVVFW_OK);
     EXPECT_GT(vfw::library().streamGeneration, before);  // the preview did start
     EXPECT_FALSE(vfw::library().stream);
     EXPECT_TRUE(vfw::library().previews.empty());
-    EXPECT_EQ(OvVFWTune(), 0);
+    EXPECT_EQ(OvVFWTune(), OVVFW_OK);
     // The source and format dialogs come up when flagged.
     QStringList titles;
     auto closeNext = [&](QDialog* d) {
@@ -321,24 +322,25 @@ TEST_F(VfwPreview, LiveDialogWithoutKeepOpenClosesAfterStarting) {
         closeNext(d);
         onModal(closeNext);
     });
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_SOURCE | OVVFW_DLG_FORMAT, nullptr), 0);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_SOURCE | OVVFW_DLG_FORMAT, nullptr),
+              OVVFW_OK);
     EXPECT_EQ(titles, (QStringList{"Video Source", "Video Format"}));
 }
 
 TEST_F(VfwPreview, LiveDialogFreezesAndRecordsOtherPreviews) {
     auto w1 = window(), w2 = window();
-    ASSERT_EQ(OvVFWStartPreview(w1.get(), 10, 0, 1), 0);
+    ASSERT_EQ(OvVFWStartPreview(w1.get(), 10, 0, 1), OVVFW_OK);
     bool w2Recorded = false, w2Hidden = false;
     onModal([&](QDialog* d) {
         pumpUntil([] { return vfw::library().dialog.previewing; });
         EXPECT_FALSE(live(w1.get()));
-        EXPECT_EQ(OvVFWStartPreview(w2.get(), 10, 0, 1), 0);
+        EXPECT_EQ(OvVFWStartPreview(w2.get(), 10, 0, 1), OVVFW_OK);
         w2Recorded = entryOf(w2.get()) != nullptr;
         w2Hidden = !captureWindowOf(w2.get())->isVisible();
         EXPECT_EQ(vfw::library().streamWindow, vfw::library().dialog.videoArea);
         d->findChild<QPushButton*>("Close")->click();
     });
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_KEEP_OPEN, nullptr), 10);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_KEEP_OPEN, nullptr), OVVFW_E_CANCELLED);
     EXPECT_TRUE(w2Recorded);
     EXPECT_TRUE(w2Hidden);
     // The most recent window previews again once the dialog is gone.
@@ -347,5 +349,5 @@ TEST_F(VfwPreview, LiveDialogFreezesAndRecordsOtherPreviews) {
 
 TEST_F(VfwPreview, LiveDialogReportsAFailedPreview) {
     vfw::library().selected = -1;
-    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_KEEP_OPEN, nullptr), 1);
+    EXPECT_EQ(OvVFWLiveDialog(nullptr, nullptr, OVVFW_DLG_KEEP_OPEN, nullptr), OVVFW_E_FAILED);
 }
