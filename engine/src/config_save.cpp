@@ -5,14 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "config_store.h"
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "status.h"
@@ -196,40 +195,6 @@ bool readAll(int fd, std::string& text) {
     }
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// A new file beside the target that did not exist before: O_EXCL with O_NOFOLLOW, so a
-// planted file or link at the name is never opened. Fills in its name.
-int createTemporary(const std::string& path, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = path + ".tmp." + std::to_string(::getpid()) + "." +
-               std::to_string(counter.fetch_add(1)) + "." + std::to_string(random());
-        const int fd =
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-void syncDirectory(const std::string& path) {
-    const std::string dir = platform::hasSeparator(path) ? platform::directoryPart(path) : ".";
-    Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
-}
-
 }  // namespace
 
 int ConfigStore::save(const std::string& path) const {
@@ -243,6 +208,8 @@ int ConfigStore::save(const std::string& path) const {
     if (lock.get() < 0) return kFileError;
     while (::flock(lock.get(), LOCK_EX) != 0)
         if (errno != EINTR) return kFileError;
+
+    platform::removeStaleTemporaries(path);
 
     // The file as it is now, under the lock.
     std::string text;
@@ -283,19 +250,7 @@ int ConfigStore::save(const std::string& path) const {
     const std::string out = render(doc);
     if (exists && out == text) return kOk;  // nothing to change: the file is left alone
 
-    std::string tempName;
-    Fd temp(createTemporary(path, tempName));
-    if (temp.get() < 0) return kFileError;
-    bool ok = true;
-    if (exists) ok = ::fchmod(temp.get(), st.st_mode & 07777) == 0;
-    ok = ok && writeAll(temp.get(), out) && ::fsync(temp.get()) == 0;
-    ok = temp.close() && ok;
-    if (!ok || ::rename(tempName.c_str(), path.c_str()) != 0) {
-        ::unlink(tempName.c_str());
-        return kFileError;
-    }
-    syncDirectory(path);
-    return kOk;
+    return platform::replaceFileContents(path, out).ok() ? kOk : kFileError;
 }
 
 }  // namespace ovfc
