@@ -51,47 +51,48 @@ TEST_F(Api, BeforeInitialisationOnlyTheFreeFunctionsWork) {
     std::uint8_t desc[OVFC_MAX_DESCRIPTOR_SIZE] = {};
     std::int16_t size = -5;
     std::int32_t score = -5;
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_E_NOT_INITIALISED);
     EXPECT_STREQ(value, "untouched");
-    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), 2);
-    EXPECT_EQ(OvfcSaveConfig(""), 2);
-    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc, &size), 2);
-    EXPECT_EQ(OvfcProcessingEx(kFrame.data(), desc, &size, 10, 10), 2);
-    EXPECT_EQ(OvfcLiveProcessingEx(kFrame.data(), desc, &size, 10, 10, nullptr, nullptr), 2);
-    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), 2);
-    EXPECT_EQ(OvfcMatchEx(kFrame.data(), kFrame.data(), &score, 10, 10), 2);
-    EXPECT_EQ(OvfcDone(), 2);
+    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcSaveConfig(""), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc, &size), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcProcessingEx(kFrame.data(), desc, &size, 10, 10), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcLiveProcessingEx(kFrame.data(), desc, &size, 10, 10, nullptr, nullptr),
+              OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcMatchEx(kFrame.data(), kFrame.data(), &score, 10, 10), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcDone(), OVFC_E_NOT_INITIALISED);
     EXPECT_EQ(size, -5);
     EXPECT_EQ(score, -5);
 
     char version[16] = {};
-    EXPECT_EQ(OvfcGetVersion(version), 0);
+    EXPECT_EQ(OvfcGetVersion(version), OVFC_OK);
     EXPECT_STREQ(version, "0.02.006");
     std::uint16_t count = 0;
-    EXPECT_EQ(OvfcFaceInfo(nullptr, nullptr, 0, &count), 0);
+    EXPECT_EQ(OvfcFaceInfo(nullptr, nullptr, 0, &count), OVFC_OK);
     EXPECT_EQ(count, 8);
-    EXPECT_EQ(OvfcService(1, "OVFCDESC\x03"), 0);
-    EXPECT_EQ(OvfcService(1, "OVFCDESX"), 27);
-    EXPECT_EQ(OvfcService(1, "ovfcdesc"), 27);
-    EXPECT_EQ(OvfcService(2, nullptr), 1) << "no configuration: no version";
-    EXPECT_EQ(OvfcService(3, nullptr), 29);
-    EXPECT_EQ(OvfcService(0, nullptr), 29);
+    EXPECT_EQ(OvfcService(1, "OVFCDESC\x03"), OVFC_OK);
+    EXPECT_EQ(OvfcService(1, "OVFCDESX"), OVFC_E_DESCRIPTOR);
+    EXPECT_EQ(OvfcService(1, "ovfcdesc"), OVFC_E_DESCRIPTOR);
+    EXPECT_EQ(OvfcService(2, nullptr), OVFC_E_VERSION) << "no configuration: no version";
+    EXPECT_EQ(OvfcService(3, nullptr), OVFC_E_NOT_SUPPORTED);
+    EXPECT_EQ(OvfcService(0, nullptr), OVFC_E_NOT_SUPPORTED);
 }
 
 TEST_F(Api, LoadInitialisesAndDoneResets) {
     TempDir dir;
     const std::string ini = ovfc_test::writeEngineConfig(dir);
-    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), OVFC_OK);
     char value[40] = {};
-    EXPECT_EQ(OvfcGetParam("PARAM", "Gamma", value), 0);
+    EXPECT_EQ(OvfcGetParam("PARAM", "Gamma", value), OVFC_OK);
     EXPECT_STREQ(value, "0");
-    EXPECT_EQ(OvfcService(2, nullptr), 0);
-    EXPECT_EQ(OvfcSetParam("library", "version", "0.02.007"), 0);
-    EXPECT_EQ(OvfcService(2, nullptr), 1);
-    EXPECT_EQ(OvfcDone(), 0);
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
-    EXPECT_EQ(OvfcDone(), 2);
-    EXPECT_EQ(OvfcService(2, nullptr), 1) << "the store is empty after Done";
+    EXPECT_EQ(OvfcService(2, nullptr), OVFC_OK);
+    EXPECT_EQ(OvfcSetParam("library", "version", "0.02.007"), OVFC_OK);
+    EXPECT_EQ(OvfcService(2, nullptr), OVFC_E_VERSION);
+    EXPECT_EQ(OvfcDone(), OVFC_OK);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcDone(), OVFC_E_NOT_INITIALISED);
+    EXPECT_EQ(OvfcService(2, nullptr), OVFC_E_VERSION) << "the store is empty after Done";
 }
 
 TEST_F(Api, InitReadsOvfcIniFoundAlongPath) {
@@ -101,114 +102,117 @@ TEST_F(Api, InitReadsOvfcIniFoundAlongPath) {
     std::filesystem::current_path(empty.path());
     {
         ScopedEnv path("PATH", "/nonexistent:" + dir.path());
-        EXPECT_EQ(OvfcInit(), 0);
-        EXPECT_EQ(OvfcDone(), 0);
-        EXPECT_EQ(OvfcLoadConfig("/no/such/place/ovfc.ini"), 0) << "searched by its file name";
-        EXPECT_EQ(OvfcDone(), 0);
+        EXPECT_EQ(OvfcInit(), OVFC_OK);
+        EXPECT_EQ(OvfcDone(), OVFC_OK);
+        EXPECT_EQ(OvfcLoadConfig("/no/such/place/ovfc.ini"), OVFC_OK)
+            << "searched by its file name";
+        EXPECT_EQ(OvfcDone(), OVFC_OK);
     }
-    EXPECT_EQ(OvfcInit(), 25) << "neither here nor along PATH";
+    EXPECT_EQ(OvfcInit(), OVFC_E_FILE) << "neither here nor along PATH";
     std::filesystem::current_path(cwd);
 }
 
 TEST_F(Api, LoadFailures) {
     TempDir dir;
-    EXPECT_EQ(OvfcLoadConfig(dir.file("none.ini").c_str()), 25);
-    EXPECT_EQ(OvfcLoadConfig(nullptr), 25);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("none.ini").c_str()), OVFC_E_FILE);
+    EXPECT_EQ(OvfcLoadConfig(nullptr), OVFC_E_FILE);
 
     ovfc_test::writeEngineConfig(dir, "", dir.path() + "/missing/tm.bin");
     std::filesystem::remove(dir.file("tm.bin"));
-    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 25) << "masks file missing";
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), OVFC_E_FILE) << "masks file missing";
     char value[40];
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2) << "still not initialised";
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_E_NOT_INITIALISED)
+        << "still not initialised";
 
     ovfc_test::writeEngineConfig(dir, "", "elsewhere/tm.bin");
     {
         ScopedEnv path("PATH", dir.path());
-        EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 0)
+        EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), OVFC_OK)
             << "masks file found by its name along PATH";
     }
     OvfcDone();
 
     ovfc_test::writeFile(dir.file("nomasks.ini"), "[param]\ngamma = 0\n");
-    EXPECT_EQ(OvfcLoadConfig(dir.file("nomasks.ini").c_str()), 28);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("nomasks.ini").c_str()), OVFC_E_CONFIG);
 
     ovfc_test::writeEngineConfig(dir);
     ovfc_test::writeFile(dir.file("tm.bin"), "OVFCDESC\x04\x00");
-    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 2);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), OVFC_E_DESCRIPTOR);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_E_NOT_INITIALISED);
     ovfc_test::writeFile(dir.file("tm.bin"), "");
-    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), OVFC_E_DESCRIPTOR);
     // A truncated default-mask file: the reader stops at the end of the file.
     auto cut = ovfc_test::blob({{255, 20, 24, 0, 0, 0, 0, 3}});
     cut.resize(cut.size() - 1);
     ovfc_test::writeBytes(dir.file("tm.bin"), cut);
-    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), 27);
+    EXPECT_EQ(OvfcLoadConfig(dir.file("ovfc.ini").c_str()), OVFC_E_DESCRIPTOR);
 }
 
 TEST_F(Api, AFailedReloadKeepsTheInitialisedState) {
     TempDir dir;
     const std::string ini = ovfc_test::writeEngineConfig(dir);
-    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(ini.c_str()), OVFC_OK);
     TempDir other;
     ovfc_test::writeFile(other.file("ovfc.ini"), "[param]\nDefaultMasks = nothing.bin\n");
-    EXPECT_EQ(OvfcLoadConfig(other.file("ovfc.ini").c_str()), 25);
+    EXPECT_EQ(OvfcLoadConfig(other.file("ovfc.ini").c_str()), OVFC_E_FILE);
     char value[40];
-    EXPECT_EQ(OvfcGetParam("param", "DefaultMasks", value), 0) << "the new store is in place";
+    EXPECT_EQ(OvfcGetParam("param", "DefaultMasks", value), OVFC_OK) << "the new store is in place";
     EXPECT_STREQ(value, "nothing.bin");
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 28);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_E_CONFIG);
 }
 
 TEST_F(Api, GetAndSetParameters) {
     TempDir dir;
-    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), OVFC_OK);
     char value[40];
     std::memset(value, 'z', sizeof value);
-    EXPECT_EQ(OvfcSetParam("new", "long", "01234567890123456789012345678901"), 0);
-    EXPECT_EQ(OvfcGetParam("NEW", "LONG", value), 0);
+    EXPECT_EQ(OvfcSetParam("new", "long", "01234567890123456789012345678901"), OVFC_OK);
+    EXPECT_EQ(OvfcGetParam("NEW", "LONG", value), OVFC_OK);
     EXPECT_STREQ(value, "01234567890123456789012345678901");
-    EXPECT_EQ(OvfcGetParam("new", "short", value), 28);
-    EXPECT_EQ(OvfcGetParam("none", "long", value), 28);
-    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), 0);
-    EXPECT_EQ(OvfcGetParam("param", "gamma", value), 0);
+    EXPECT_EQ(OvfcGetParam("new", "short", value), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcGetParam("none", "long", value), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcSetParam("param", "gamma", "1"), OVFC_OK);
+    EXPECT_EQ(OvfcGetParam("param", "gamma", value), OVFC_OK);
     EXPECT_STREQ(value, "1");
     const char* names[] = {"s0", "s1", "s2", "s3",  "s4",  "s5", "s6",
                            "s7", "s8", "s9", "s10", "s11", "s12"};
     for (const char* name : names) ASSERT_EQ(OvfcSetParam(name, "k", "v"), 0);
-    EXPECT_EQ(OvfcSetParam("seventeenth", "k", "v"), 3);
-    EXPECT_EQ(OvfcSetParam("param", nullptr, "v"), 29);
+    EXPECT_EQ(OvfcSetParam("seventeenth", "k", "v"), OVFC_E_NO_MEMORY);
+    EXPECT_EQ(OvfcSetParam("param", nullptr, "v"), OVFC_E_NOT_SUPPORTED);
 }
 
 // A value the file could not hold as given is refused and leaves the store as it was.
 TEST_F(Api, SetParamRefusesValuesThatWouldBeCutOrBreakTheFile) {
     TempDir dir;
-    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), OVFC_OK);
     char value[40];
-    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "170"), 0);
-    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "012345678901234567890123456789012"), 28);
-    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "1\n[param]\ngamma=1"), 28);
-    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "1\r"), 28);
-    EXPECT_EQ(OvfcSetParam("library", "Own\nScore", "1"), 28);
-    EXPECT_EQ(OvfcSetParam("new\nsection", "k", "1"), 28);
-    EXPECT_EQ(OvfcGetParam("library", "OwnScoreTreshold", value), 0);
+    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "170"), OVFC_OK);
+    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "012345678901234567890123456789012"),
+              OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "1\n[param]\ngamma=1"), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "1\r"), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcSetParam("library", "Own\nScore", "1"), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcSetParam("new\nsection", "k", "1"), OVFC_E_CONFIG);
+    EXPECT_EQ(OvfcGetParam("library", "OwnScoreTreshold", value), OVFC_OK);
     EXPECT_STREQ(value, "170");
-    EXPECT_EQ(OvfcGetParam("new\nsection", "k", value), 28);
+    EXPECT_EQ(OvfcGetParam("new\nsection", "k", value), OVFC_E_CONFIG);
 }
 
 TEST_F(Api, SaveConfigPaths) {
     TempDir dir;
-    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), 0);
-    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "170"), 0);
+    ASSERT_EQ(OvfcLoadConfig(ovfc_test::writeEngineConfig(dir).c_str()), OVFC_OK);
+    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", "170"), OVFC_OK);
     const std::string target = dir.file("saved.ini");
-    ASSERT_EQ(OvfcSaveConfig(target.c_str()), 0);
+    ASSERT_EQ(OvfcSaveConfig(target.c_str()), OVFC_OK);
     const std::string text = ovfc_test::readFile(target);
     EXPECT_NE(text.find("\n[library]\nOwnScoreTreshold = 170\nversion = 0.02.006\n"),
               std::string::npos);
-    EXPECT_EQ(OvfcSaveConfig(dir.file("no/dir/x.ini").c_str()), 25);
+    EXPECT_EQ(OvfcSaveConfig(dir.file("no/dir/x.ini").c_str()), OVFC_E_FILE);
 
     // A bare name goes next to the library, which lives in the build's bin directory.
     const std::string bare = "ovfc-save-test-" + std::to_string(getpid()) + ".ini";
     const std::string beside = std::string(OVFC_BIN_DIR) + "/" + bare;
-    ASSERT_EQ(OvfcSaveConfig(bare.c_str()), 0);
+    ASSERT_EQ(OvfcSaveConfig(bare.c_str()), OVFC_OK);
     EXPECT_EQ(ovfc_test::readFile(beside).substr(text.find('\n', 90)),
               text.substr(text.find('\n', 90)));
     std::filesystem::remove(beside);
@@ -221,11 +225,11 @@ TEST_F(Api, SaveConfigPaths) {
     const std::string keep = ovfc_test::readFile(shipped);
     struct stat before {};
     ASSERT_EQ(stat(shipped.c_str(), &before), 0);
-    ASSERT_EQ(OvfcLoadConfig(shipped.c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(shipped.c_str()), OVFC_OK);
     char value[40];
-    ASSERT_EQ(OvfcGetParam("library", "OwnScoreTreshold", value), 0);
-    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", value), 0) << "the same value";
-    ASSERT_EQ(OvfcSaveConfig(""), 0);
+    ASSERT_EQ(OvfcGetParam("library", "OwnScoreTreshold", value), OVFC_OK);
+    ASSERT_EQ(OvfcSetParam("library", "OwnScoreTreshold", value), OVFC_OK) << "the same value";
+    ASSERT_EQ(OvfcSaveConfig(""), OVFC_OK);
     struct stat after {};
     ASSERT_EQ(stat(shipped.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
@@ -233,12 +237,13 @@ TEST_F(Api, SaveConfigPaths) {
 }
 
 TEST_F(Api, ProcessingReportsWhatThePipelineFound) {
-    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), 0);
+    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), OVFC_OK);
     std::vector<std::uint8_t> desc(OVFC_MAX_DESCRIPTOR_SIZE, 0xEE);
     std::int16_t size = -1;
     std::vector<std::uint8_t> frame(256 * 255);
     for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 31);
-    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), 26) << "no eyes in a pattern";
+    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), OVFC_E_GEOMETRY)
+        << "no eyes in a pattern";
     EXPECT_EQ(size, -1);
     EXPECT_EQ(desc[0], 0xEE) << "nothing written";
     std::vector<std::uint8_t> diff(16, 0xEE);
@@ -246,13 +251,14 @@ TEST_F(Api, ProcessingReportsWhatThePipelineFound) {
         OvfcLiveProcessingEx(frame.data(), desc.data(), &size, 4, 4, frame.data(), diff.data()), 26)
         << "a 4 x 4 image cannot hold the masks";
     EXPECT_EQ(diff[0], 0xEE);
-    EXPECT_EQ(OvfcProcessingEx(nullptr, desc.data(), &size, 4, 4), 29);
+    EXPECT_EQ(OvfcProcessingEx(nullptr, desc.data(), &size, 4, 4), OVFC_E_NOT_SUPPORTED);
 
-    ASSERT_EQ(OvfcSetParam("param", "gamma", "1"), 0);
-    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 1) << "flat image";
-    EXPECT_EQ(OvfcProcessingEx(frame.data(), desc.data(), &size, 0, 0), 1) << "empty image";
-    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "12"), 0);
-    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), 28);
+    ASSERT_EQ(OvfcSetParam("param", "gamma", "1"), OVFC_OK);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), OVFC_E_FLAT_IMAGE) << "flat image";
+    EXPECT_EQ(OvfcProcessingEx(frame.data(), desc.data(), &size, 0, 0), OVFC_E_FLAT_IMAGE)
+        << "empty image";
+    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "12"), OVFC_OK);
+    EXPECT_EQ(OvfcProcessing(frame.data(), desc.data(), &size), OVFC_E_CONFIG);
 }
 
 TEST_F(Api, MissingParametersBecomeCode28) {
@@ -260,41 +266,44 @@ TEST_F(Api, MissingParametersBecomeCode28) {
     ovfc_test::writeEngineConfig(dir);
     ovfc_test::writeFile(dir.file("small.ini"),
                          "[param]\nDefaultMasks = " + dir.file("tm.bin") + "\n");
-    ASSERT_EQ(OvfcLoadConfig(dir.file("small.ini").c_str()), 0);
+    ASSERT_EQ(OvfcLoadConfig(dir.file("small.ini").c_str()), OVFC_OK);
     std::vector<std::uint8_t> desc(OVFC_MAX_DESCRIPTOR_SIZE);
     std::int16_t size = 0;
     std::int32_t score = 0;
-    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 28);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), OVFC_E_CONFIG);
     const auto person = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}});
-    EXPECT_EQ(OvfcMatch(kFrame.data(), person.data(), &score), 28);
-    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "8"), 0);
-    ASSERT_EQ(OvfcSetParam("param", "using_descriptors_mask", "1"), 0);
-    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), 28) << "gamma is missing";
+    EXPECT_EQ(OvfcMatch(kFrame.data(), person.data(), &score), OVFC_E_CONFIG);
+    ASSERT_EQ(OvfcSetParam("param", "Number_of_face_elements", "8"), OVFC_OK);
+    ASSERT_EQ(OvfcSetParam("param", "using_descriptors_mask", "1"), OVFC_OK);
+    EXPECT_EQ(OvfcProcessing(kFrame.data(), desc.data(), &size), OVFC_E_CONFIG)
+        << "gamma is missing";
 }
 
 TEST_F(Api, MatchClassifiesItsItems) {
     TempDir dir;
     ovfc_test::writeEngineConfig(dir);
-    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), 0);
-    ASSERT_EQ(OvfcSetParam("param", "gamma", "0"), 0);  // flat frames pass the intake
+    ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), OVFC_OK);
+    ASSERT_EQ(OvfcSetParam("param", "gamma", "0"), OVFC_OK);  // flat frames pass the intake
     const auto person = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}, {2, 3, 3, 9, 5, 0, 0, 2}});
     std::vector<std::uint8_t> personBuf(OVFC_MAX_DESCRIPTOR_SIZE, 0);
     std::copy(person.begin(), person.end(), personBuf.begin());
     std::int32_t score = 0;
-    EXPECT_EQ(OvfcMatch(personBuf.data(), personBuf.data(), &score), 29) << "two descriptors";
-    EXPECT_EQ(OvfcMatch(kFrame.data(), personBuf.data(), &score), 26) << "no eyes in a flat image";
-    EXPECT_EQ(OvfcMatch(personBuf.data(), kFrame.data(), &score), 26);
-    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), 26);
-    EXPECT_EQ(OvfcMatch(nullptr, kFrame.data(), &score), 29);
+    EXPECT_EQ(OvfcMatch(personBuf.data(), personBuf.data(), &score), OVFC_E_NOT_SUPPORTED)
+        << "two descriptors";
+    EXPECT_EQ(OvfcMatch(kFrame.data(), personBuf.data(), &score), OVFC_E_GEOMETRY)
+        << "no eyes in a flat image";
+    EXPECT_EQ(OvfcMatch(personBuf.data(), kFrame.data(), &score), OVFC_E_GEOMETRY);
+    EXPECT_EQ(OvfcMatch(kFrame.data(), kFrame.data(), &score), OVFC_E_GEOMETRY);
+    EXPECT_EQ(OvfcMatch(nullptr, kFrame.data(), &score), OVFC_E_NOT_SUPPORTED);
 
     auto v4 = personBuf;
     v4[8] = 4;
-    EXPECT_EQ(OvfcMatch(kFrame.data(), v4.data(), &score), 27);
+    EXPECT_EQ(OvfcMatch(kFrame.data(), v4.data(), &score), OVFC_E_DESCRIPTOR);
     // A record that would reach past the 3072-byte buffer.
     std::vector<std::uint8_t> big(OVFC_MAX_DESCRIPTOR_SIZE, 1);
     const auto head = ovfc_test::blob({{1, 60, 60, 0, 0, 0, 0, 0}});
     std::copy(head.begin(), head.begin() + 24, big.begin());
-    EXPECT_EQ(OvfcMatch(big.data(), kFrame.data(), &score), 27);
+    EXPECT_EQ(OvfcMatch(big.data(), kFrame.data(), &score), OVFC_E_DESCRIPTOR);
 }
 
 // An image of fewer than eight bytes cannot be told from a descriptor by its magic without
@@ -303,8 +312,8 @@ class TinyMatch : public Api {
   protected:
     void SetUp() override {
         Api::SetUp();
-        ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), 0);
-        ASSERT_EQ(OvfcSetParam("param", "gamma", "0"), 0);
+        ASSERT_EQ(OvfcLoadConfig(OVFC_SYNTHETIC_CONFIG), OVFC_OK);
+        ASSERT_EQ(OvfcSetParam("param", "gamma", "0"), OVFC_OK);
         const auto blob = ovfc_test::blob({{1, 3, 3, 5, 5, 0, 0, 1}, {2, 3, 3, 9, 5, 0, 0, 2}});
         std::copy(blob.begin(), blob.end(), person.begin());
     }
@@ -316,12 +325,13 @@ TEST_F(TinyMatch, DescriptorsGivenAsTinyImagesAreComparedAsImages) {
     // The first four bytes of the blob as a 2 x 2 image, the same bytes on their own.
     const std::vector<std::uint8_t> head(person.begin(), person.begin() + 4);
     const int asImages = OvfcMatchEx(head.data(), head.data(), &score, 2, 2);
-    EXPECT_NE(asImages, 29);
-    EXPECT_NE(asImages, 0);
+    EXPECT_NE(asImages, OVFC_E_NOT_SUPPORTED);
+    EXPECT_NE(asImages, OVFC_OK);
     EXPECT_EQ(OvfcMatchEx(person.data(), person.data(), &score, 2, 2), asImages)
         << "not refused as two descriptors";
     EXPECT_EQ(OvfcMatchEx(person.data(), head.data(), &score, 2, 2), asImages);
-    EXPECT_EQ(OvfcMatch(person.data(), person.data(), &score), 29) << "a frame holds the magic";
+    EXPECT_EQ(OvfcMatch(person.data(), person.data(), &score), OVFC_E_NOT_SUPPORTED)
+        << "a frame holds the magic";
 }
 
 TEST_F(TinyMatch, ReadsNoMoreThanATinyImageHolds) {
@@ -343,7 +353,7 @@ TEST_F(Api, FaceInfoOfADescriptor) {
                                          {254, 2, 2, 127, 160, 0, 0, 4}});
     FaceElementInfo info[8] = {};
     std::uint16_t count = 8;
-    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 0, &count), 0) << "works uninitialised";
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 0, &count), OVFC_OK) << "works uninitialised";
     ASSERT_EQ(count, 2);
     EXPECT_EQ(info[0].id, 1);
     EXPECT_EQ(info[0].x, 100);
@@ -352,27 +362,27 @@ TEST_F(Api, FaceInfoOfADescriptor) {
     EXPECT_EQ(info[0].width, 3);
     EXPECT_EQ(info[1].id, 2);
     count = 2;
-    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 254, &count), 0);
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 254, &count), OVFC_OK);
     ASSERT_EQ(count, 2);
     EXPECT_EQ(info[0].id, 254);
     EXPECT_EQ(info[1].id, 255);
     EXPECT_EQ(info[1].width, 4);
     count = 1;
-    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 256 + 2, &count), 0);
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 256 + 2, &count), OVFC_OK);
     ASSERT_EQ(count, 1) << "ids are the low 8 bits of the index";
     EXPECT_EQ(info[0].id, 2);
     count = 3;
-    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 3, &count), 0);
+    EXPECT_EQ(OvfcFaceInfo(person.data(), info, 3, &count), OVFC_OK);
     EXPECT_EQ(count, 0);
 
     auto bad = person;
     bad[8] = 4;
     count = 5;
-    EXPECT_EQ(OvfcFaceInfo(bad.data(), info, 0, &count), 27);
+    EXPECT_EQ(OvfcFaceInfo(bad.data(), info, 0, &count), OVFC_E_DESCRIPTOR);
     EXPECT_EQ(count, 5);
-    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, nullptr), 29);
+    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, nullptr), OVFC_E_NOT_SUPPORTED);
     count = 8;
-    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, &count), 0);
+    EXPECT_EQ(OvfcFaceInfo(nullptr, info, 0, &count), OVFC_OK);
     EXPECT_EQ(count, 0) << "no comparison has reached its score step";
     static_assert(sizeof(FaceElementInfo) == 10);
 }
