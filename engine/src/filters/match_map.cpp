@@ -128,18 +128,31 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     if (scorer.status() != kFilterOk) return scorer.status();
 
     double bestScore = kRejectedScore;
+    // With a map, a window needs its exact score only below 255 or below the best.
+    auto limit = [&] { return map ? std::max(bestScore, 255.0) : bestScore; };
+    auto take = [&](std::uint8_t* mrow, int j, int i, double s) {
+        if (mrow) mrow[j - scan.j0] = mapEntry(s);
+        if (s < bestScore) {
+            bestScore = s;
+            best.x = j;
+            best.y = i;
+        }
+    };
     for (int i = scan.i0; i < scan.i1; ++i) {
         std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
-        for (int j = scan.j0; j < scan.j1; ++j) {
-            // With a map, a window needs its exact score only below 255 or below the best.
-            const double s =
-                scorer.score(j, i, threshold, mrow ? std::max(bestScore, 255.0) : bestScore);
-            if (mrow) mrow[j - scan.j0] = mapEntry(s);
-            if (s < bestScore) {
-                bestScore = s;
-                best.x = j;
-                best.y = i;
-            }
+        if (mapW < detail::kBatch) {
+            for (int j = scan.j0; j < scan.j1; ++j)
+                take(mrow, j, i, scorer.score(j, i, threshold, limit()));
+            continue;
+        }
+        // kBatch windows at a time, taken in scan order; the last batch is moved back to end
+        // at the row's end (its first windows are scored twice, used once).
+        for (int j = scan.j0; j < scan.j1; j += detail::kBatch) {
+            const int at = std::min(j, scan.j1 - detail::kBatch);
+            double s[detail::kBatch];
+            scorer.scoreBatch(at, i, threshold, limit(), s);
+            const int end = std::min(j + detail::kBatch, scan.j1);
+            for (int k = j; k < end; ++k) take(mrow, k, i, s[k - at]);
         }
     }
     best.score = static_cast<int>(bestScore);
@@ -176,8 +189,32 @@ int MatchStepped(Scratch& scratch, ImageView region, MaskValues mask, MeanMode m
             best.y = i;
         }
     };
-    for (int i = scan.i0; i < scan.i1; i += rowStep)
-        for (int j = scan.j0; j < scan.j1; j += colStep) visit(j, i);
+    for (int i = scan.i0; i < scan.i1; i += rowStep) {
+        if (colStep > 1 || scan.width() < detail::kBatch) {
+            for (int j = scan.j0; j < scan.j1; j += colStep) visit(j, i);
+            continue;
+        }
+        // Every column: kBatch windows at a time, as in MatchMap.
+        const std::uint8_t* arow =
+            allowed ? allowed + static_cast<std::ptrdiff_t>(i) * region.width : nullptr;
+        for (int j = scan.j0; j < scan.j1; j += detail::kBatch) {
+            const int end = std::min(j + detail::kBatch, scan.j1);
+            if (arow && std::find_if(arow + j, arow + end, [](std::uint8_t a) { return a != 0; }) ==
+                            arow + end)
+                continue;
+            const int at = std::min(j, scan.j1 - detail::kBatch);
+            double s[detail::kBatch];
+            scorer.scoreBatch(at, i, threshold, bestScore, s);
+            for (int k = j; k < end; ++k) {
+                if (arow && !arow[k]) continue;
+                if (s[k - at] < bestScore) {
+                    bestScore = s[k - at];
+                    best.x = k;
+                    best.y = i;
+                }
+            }
+        }
+    }
 
     if ((rowStep > 1 || colStep > 1) && bestScore < kRejectedScore) {
         const int bi = best.y, bj = best.x;

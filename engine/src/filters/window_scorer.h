@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "filters/match_map.h"
+#include "filters/window_sums.h"
 
 namespace ovfc::detail {
 
@@ -22,22 +23,8 @@ class WindowScorer {
     // stops early, with a partial sum above `limit`, once it exceeds `limit`: its terms are
     // non-negative, so the full sum could only be larger.
     double score(int j, int i, double threshold, double limit = kRejectedScore) {
-        const int x = j - bx_ - xa_, y = i - by_ - ya_;
-        const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
-        const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
-        const std::int64_t* q0 = sq_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
-        const std::int64_t* q1 = q0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
-        const int mw = mask_.width;
-        const std::int64_t s = s1[mw] - s1[0] - s0[mw] + s0[0];
-        const std::int64_t q = q1[mw] - q1[0] - q0[mw] + q0[0];
         double a, b;
-        if (mode_ == MeanMode::Estimated) {
-            a = static_cast<double>(s) / n_;
-            b = static_cast<double>(q) / n_ - a * a;
-        } else {
-            a = 128.0;
-            b = static_cast<double>(q - 256 * s + 16384 * static_cast<std::int64_t>(n_)) / n_;
-        }
+        moments(j, i, a, b);
         if (b <= threshold) return kRejectedScore;
         const double sd = std::sqrt(b);
         const std::uint8_t* p =
@@ -49,7 +36,49 @@ class WindowScorer {
         return distance(p, limit, [this](std::uint8_t g) { return level_[g]; });
     }
 
+    // score() of the kBatch windows centred at (j + k, i), k = 0 .. kBatch - 1, into out[k],
+    // with one limit for all: each value is the exact score, or a partial sum above `limit`
+    // (the one-window loop may stop at another row, but above the same limit: every use of
+    // the scores compares them with a best that is at most the limit).
+    void scoreBatch(int j, int i, double threshold, double limit, double* out) const {
+        double mean[kBatch], sd[kBatch], start[kBatch];
+        for (int k = 0; k < kBatch; ++k) {
+            double a, b;
+            moments(j + k, i, a, b);
+            const bool rejected = b <= threshold;
+            mean[k] = rejected ? 0.0 : a;
+            sd[k] = rejected ? 1.0 : std::sqrt(b);
+            start[k] = rejected ? HUGE_VAL : 0.0;
+        }
+        const std::uint8_t* p =
+            region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
+        BatchDistances(mask_.values, mask_.width, mask_.height, p, region_.stride, mean, sd, start,
+                       limit, out);
+        for (int k = 0; k < kBatch; ++k)
+            if (start[k] != 0.0) out[k] = kRejectedScore;
+    }
+
   private:
+    // Window mean a and variance b (or mean square deviation from 128) of the window centred
+    // at (j, i), from the integral images.
+    void moments(int j, int i, double& a, double& b) const {
+        const int x = j - bx_ - xa_, y = i - by_ - ya_;
+        const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
+        const std::int64_t* q0 = sq_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* q1 = q0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
+        const int mw = mask_.width;
+        const std::int64_t s = s1[mw] - s1[0] - s0[mw] + s0[0];
+        const std::int64_t q = q1[mw] - q1[0] - q0[mw] + q0[0];
+        if (mode_ == MeanMode::Estimated) {
+            a = static_cast<double>(s) / n_;
+            b = static_cast<double>(q) / n_ - a * a;
+        } else {
+            a = 128.0;
+            b = static_cast<double>(q - 256 * s + 16384 * static_cast<std::int64_t>(n_)) / n_;
+        }
+    }
+
     // Sum of |mask value - normalised pixel| over the window at p, stopping once above limit.
     template <class Normalised>
     double distance(const std::uint8_t* p, double limit, Normalised normalised) const {
