@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "command.h"
-#include "image_status.h"
 #include "options.h"
 #include "ovio32.h"
 
@@ -51,14 +50,14 @@ int runConvert(const Args& given) {
     int16_t st = OvReadClip(args[0].c_str(), frame.data(), flags, &clip);
     if (st != 0) {
         std::fprintf(stderr, "ovfc convert: cannot read %s: status %d (%s)\n", args[0].c_str(), st,
-                     imageStatusText(st));
+                     OvIOResultText(st));
         return 1;
     }
     const uint32_t size = static_cast<uint32_t>(w) | (static_cast<uint32_t>(h) << 16);
     st = OvWriteClip(args[1].c_str(), frame.data(), flags, &size);
     if (st != 0) {
         std::fprintf(stderr, "ovfc convert: cannot write %s: status %d (%s)\n", args[1].c_str(), st,
-                     imageStatusText(st));
+                     OvIOResultText(st));
         return 1;
     }
     return 0;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "command.h"
-#include "image_status.h"
 #include "options.h"
 #include "ovf32.h"
 #include "ovio32.h"
@@ -56,7 +55,7 @@ int runGrab(const Args& given) {
     const uint16_t ioFlags = OVIO_FORMAT_BY_NAME | (colour ? OVIO_COLOUR : 0);
     if (int16_t ws = OvWriteClip(args[0].c_str(), frame.data(), ioFlags, &size); ws != 0) {
         std::fprintf(stderr, "ovfc grab: cannot write %s: status %d (%s)\n", args[0].c_str(), ws,
-                     imageStatusText(ws));
+                     OvIOResultText(ws));
         return 1;
     }
     std::printf("%s: %dx%d %s frame from %s\n", args[0].c_str(), w, h, colour ? "colour" : "grey",

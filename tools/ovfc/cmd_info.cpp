@@ -2,7 +2,6 @@
 #include <cstdio>
 
 #include "command.h"
-#include "image_status.h"
 #include "ovio32.h"
 
 namespace ovfc_tool {
@@ -14,7 +13,7 @@ int runInfo(const Args& args) {
     const int16_t st = OvGetImageInfo(args[0].c_str(), &info, OVIO_FORMAT_BY_NAME);
     if (st != 0) {
         std::fprintf(stderr, "ovfc info: %s: status %d (%s)\n", args[0].c_str(), st,
-                     imageStatusText(st));
+                     OvIOResultText(st));
         return 1;
     }
     std::printf("file: %s\n", args[0].c_str());

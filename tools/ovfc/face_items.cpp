@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "command.h"
-#include "image_status.h"
 #include "ovfc_internal.h"
 #include "ovio32.h"
 
@@ -54,49 +53,18 @@ bool readFaceItem(const std::string& path, FaceItem& item, const char* command) 
     const int st = OvReadImage(path.c_str(), item.bytes.data(), OVIO_FORMAT_BY_NAME);
     if (st != 0) {
         std::fprintf(stderr, "ovfc %s: %s: status %d (%s)\n", command, path.c_str(), st,
-                     imageStatusText(st));
+                     OvIOResultText(st));
         return false;
     }
     return true;
 }
 
 std::string faceStatusText(int status) {
-    const char* text = "unknown";
-    switch (status) {
-        case ovfc::kOk:
-            text = "ok";
-            break;
-        case 1:
-            text = "flat image or version mismatch";
-            break;
-        case ovfc::kNotInitialised:
-            text = "not initialised";
-            break;
-        case ovfc::kNoMemory:
-            text = "out of memory";
-            break;
-        case ovfc::kFileError:
-            text = "file error";
-            break;
-        case ovfc::kGeometry:
-            text = "geometry failure";
-            break;
-        case ovfc::kBadDescriptor:
-            text = "missing or bad mask";
-            break;
-        case ovfc::kConfigError:
-            text = "configuration error";
-            break;
-        case ovfc::kNotSupported:
-            text = "not supported";
-            break;
-        case ovfc::kNoFace:
-            text = "no face";
-            break;
-        default:
-            break;
-    }
-    return std::to_string(status) + " (" + text + ")";
+    std::string text = std::to_string(status);
+    text += " (";
+    text += OvfcResultText(status);
+    text += ')';
+    return text;
 }
 
 }  // namespace ovfc_tool

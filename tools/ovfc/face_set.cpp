@@ -9,7 +9,6 @@
 
 #include "face_items.h"
 #include "frame_mapping.h"
-#include "image_status.h"
 #include "ovio32.h"
 #include "platform/module.h"
 
@@ -43,7 +42,7 @@ bool loadFaceSet(const std::string& dir, const std::string& truthFile, int first
             st = 20;
         if (st != 0) {
             std::fprintf(stderr, "ovfc %s: %s: status %d (%s)\n", command, path.c_str(), st,
-                         imageStatusText(st));
+                         OvIOResultText(st));
             return false;
         }
         img.xl = map.x(e.xl);
