@@ -37,7 +37,7 @@ class OneToOneDialogTest : public MainWindowTest {
         const fs::path path =
             dir.path() / QString::asprintf("f%d%d.tif", person, image).toStdString();
         const auto frame = facegen::generateFrame(5, person, image).pixels;
-        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), 0);
+        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), OVIO_OK);
         return QString::fromStdString(path.string());
     }
 };

@@ -56,7 +56,7 @@ class UserListWindowTest : public MainWindowTest {
         const fs::path path =
             dir.path() / QString::asprintf("probe%d%d.tif", person, image).toStdString();
         const auto frame = facegen::generateFrame(16, person, image).pixels;
-        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), 0);
+        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), OVIO_OK);
         return QString::fromStdString(path.string());
     }
     void searchToTheEnd() {
@@ -106,7 +106,7 @@ TEST_F(UserListWindowTest, AUserIdThatIsNotStoredIsReported) {
 TEST_F(UserListWindowTest, AnImageWithoutAFaceGivesNoProbe) {
     const fs::path blank = dir.path() / "blank.tif";
     const std::vector<std::uint8_t> grey(65536, 128);
-    ASSERT_EQ(OvWriteImage(blank.c_str(), grey.data(), 1), 0);
+    ASSERT_EQ(OvWriteImage(blank.c_str(), grey.data(), 1), OVIO_OK);
     EXPECT_NE(window->loadProbe(QString::fromStdString(blank.string())), 0);
     EXPECT_FALSE(window->searchButton()->isEnabled());
     EXPECT_FALSE(window->counter()->text().isEmpty());

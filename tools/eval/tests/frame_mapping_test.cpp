@@ -63,11 +63,11 @@ void checkAgainstReader(const std::string& ext, int width, int height, bool byCo
     ClipRect size{};
     size.outWidth = static_cast<std::int16_t>(width);
     size.outHeight = static_cast<std::int16_t>(height);
-    ASSERT_EQ(OvWriteClip(file.c_str(), stored.data(), OVIO_FORMAT_BY_NAME, &size), 0);
+    ASSERT_EQ(OvWriteClip(file.c_str(), stored.data(), OVIO_FORMAT_BY_NAME, &size), OVIO_OK);
     ImageInfo info{};
-    ASSERT_EQ(OvGetImageInfo(file.c_str(), &info, OVIO_FORMAT_BY_NAME), 0);
+    ASSERT_EQ(OvGetImageInfo(file.c_str(), &info, OVIO_FORMAT_BY_NAME), OVIO_OK);
     std::vector<std::uint8_t> frame(256 * 255);
-    ASSERT_EQ(OvReadImage(file.c_str(), frame.data(), OVIO_FORMAT_BY_NAME), 0);
+    ASSERT_EQ(OvReadImage(file.c_str(), frame.data(), OVIO_FORMAT_BY_NAME), OVIO_OK);
     fs::remove(file);
 
     FrameMapping m;

@@ -92,7 +92,7 @@ TEST_F(FacegenCommand, WritesNamedFramesAndTheirTruth) {
             // The image file library reads back what it wrote.
             std::vector<std::uint8_t> back(f.pixels.size());
             const std::string path = (out / frameFileName(p, i)).string();
-            ASSERT_EQ(OvReadImage(path.c_str(), back.data(), OVIO_FORMAT_TIFF), 0);
+            ASSERT_EQ(OvReadImage(path.c_str(), back.data(), OVIO_FORMAT_TIFF), OVIO_OK);
             EXPECT_EQ(back, f.pixels);
         }
     }

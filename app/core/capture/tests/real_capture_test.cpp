@@ -22,7 +22,7 @@ namespace {
 TEST(CaptureDeviceOnTheLibraries, SimulatedKv7PreviewDeliversFrames) {
     std::string dir = (std::filesystem::temp_directory_path() / "capture-test-XXXXXX").string();
     ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-    ASSERT_EQ(OvfSetInternalConfigFile((dir + "/ovfint.ini").c_str(), 0), 0);
+    ASSERT_EQ(OvfSetInternalConfigFile((dir + "/ovfint.ini").c_str(), 0), OVF_OK);
 
     std::mutex mutex;
     std::condition_variable arrived;

@@ -39,7 +39,7 @@ class OneToOneTest : public ::testing::Test {
         const std::string path =
             (dir / ("face" + std::to_string(person) + std::to_string(image) + ".tif")).string();
         const auto frame = facegen::generateFrame(3, person, image).pixels;
-        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), 0);
+        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), OVIO_OK);
         EXPECT_EQ(panel->loadFile(path), 0);
         EXPECT_EQ(panel->process(), 0);
         return panel;

@@ -120,7 +120,7 @@ class PanelTest : public ::testing::Test {
     }
     std::string writeFace(const std::vector<std::uint8_t>& frame, const std::string& name) {
         const std::string path = (dir / name).string();
-        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), panels::kImageByExtension), 0);
+        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), panels::kImageByExtension), OVIO_OK);
         return path;
     }
 };

@@ -49,7 +49,7 @@ class RegistrationWindowsTest : public MainWindowTest {
         const fs::path path =
             dir.path() / QString::asprintf("face%d_%d.tif", person, image).toStdString();
         const auto frame = facegen::generateFrame(16, person, image).pixels;
-        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), 0);
+        EXPECT_EQ(OvWriteImage(path.c_str(), frame.data(), 1), OVIO_OK);
         return QString::fromStdString(path.string());
     }
     // Person p stored with faces of the given images, descriptors made by the library.
@@ -97,7 +97,7 @@ TEST_F(RegistrationWindowsTest, WizardStoresImageFacesUnderTheNormalisedUserId) 
     // A file without a face is not offered for "Add".
     const fs::path blank = dir.path() / "blank.tif";
     const std::vector<std::uint8_t> grey(65536, 128);
-    ASSERT_EQ(OvWriteImage(blank.c_str(), grey.data(), 1), 0);
+    ASSERT_EQ(OvWriteImage(blank.c_str(), grey.data(), 1), OVIO_OK);
     EXPECT_FALSE(wizard.loadImage(QString::fromStdString(blank.string())));
     EXPECT_EQ(wizard.captureButton()->text(), QStringLiteral("&Capture"));
     EXPECT_FALSE(wizard.captureStatus()->text().isEmpty());
