@@ -4,6 +4,9 @@
 // face and eye search of the probe.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "descriptor_blob.h"
@@ -119,6 +122,42 @@ void BM_Identification100_Core(benchmark::State& bench) {
     bench.SetLabel(state.probeCache.enabled ? "probe search kept" : "probe searched every time");
 }
 BENCHMARK(BM_Identification100_Core)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One probe against 1000 descriptors through the exports, the descriptors shared out over
+// `threads` threads that call the library at once (each takes the next unmatched one).
+void BM_OvfcMatchEx_SameProbe1000_Threads(benchmark::State& bench) {
+    if (OvfcLoadConfig(kConfig) != 0) return bench.SkipWithError("no configuration");
+    const auto ds = descriptors([](const facegen::Frame& f, std::uint8_t* d) {
+        std::int16_t size = 0;
+        return OvfcProcessingEx(f.pixels.data(), d, &size, W, H);
+    });
+    const auto& probe = probePixels();
+    std::int32_t score = 0;
+    if (ds.empty() || OvfcMatchEx(probe.data(), ds[0].data(), &score, W, H) != 0)
+        return bench.SkipWithError("the probe does not process");
+    constexpr int kFaces = 1000;
+    const int threads = static_cast<int>(bench.range(0));
+    for (auto _ : bench) {
+        std::atomic<int> next{0};
+        auto work = [&] {
+            std::int32_t s = 0;
+            for (int k; (k = next.fetch_add(1)) < kFaces;)
+                benchmark::DoNotOptimize(
+                    OvfcMatchEx(probe.data(), ds[k % ds.size()].data(), &s, W, H));
+        };
+        std::vector<std::thread> pool;
+        for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+        work();
+        for (std::thread& t : pool) t.join();
+    }
+    bench.counters["per_match"] = benchmark::Counter(
+        kFaces, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_OvfcMatchEx_SameProbe1000_Threads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

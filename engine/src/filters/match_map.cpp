@@ -97,6 +97,9 @@ ScanWindow FullScan(int w, int h, int mw, int mh) {
 
 namespace {
 
+// Scans of this many windows and more are seeded with the score of their centre.
+constexpr int kSeededScan = 16;
+
 inline std::uint8_t mapEntry(double score) {
     return score > 255.0 ? std::uint8_t{255} : static_cast<std::uint8_t>(score);
 }
@@ -128,11 +131,22 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     if (scorer.status() != kFilterOk) return scorer.status();
 
     double bestScore = kRejectedScore;
-    // With a map, a window needs its exact score only below 255 or below the best.
-    auto limit = [&] { return map ? std::max(bestScore, 255.0) : bestScore; };
-    auto take = [&](std::uint8_t* mrow, int j, int i, double s) {
+    // The score of the scan's centre, where a comparison expects the mask, bounds the
+    // minimum from the start: a window above it cannot be the best, so its sum may stop
+    // there rather than at the running best, which starts high.
+    const double seed = mapW * scan.height() >= kSeededScan
+                            ? scorer.score(scan.j0 + mapW / 2, scan.i0 + scan.height() / 2,
+                                           threshold)
+                            : kRejectedScore;
+    // With a map, a window needs its exact score only below 255 or below the best; a sum
+    // above the limit is partial and never taken.
+    auto limit = [&] {
+        const double l = std::min(bestScore, seed);
+        return map ? std::max(l, 255.0) : l;
+    };
+    auto take = [&](std::uint8_t* mrow, int j, int i, double s, double l) {
         if (mrow) mrow[j - scan.j0] = mapEntry(s);
-        if (s < bestScore) {
+        if (s <= l && s < bestScore) {
             bestScore = s;
             best.x = j;
             best.y = i;
@@ -141,8 +155,10 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     for (int i = scan.i0; i < scan.i1; ++i) {
         std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
         if (mapW < detail::kBatch) {
-            for (int j = scan.j0; j < scan.j1; ++j)
-                take(mrow, j, i, scorer.score(j, i, threshold, limit()));
+            for (int j = scan.j0; j < scan.j1; ++j) {
+                const double l = limit();
+                take(mrow, j, i, scorer.score(j, i, threshold, l), l);
+            }
             continue;
         }
         // kBatch windows at a time, taken in scan order; the last batch is moved back to end
@@ -150,9 +166,10 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
         for (int j = scan.j0; j < scan.j1; j += detail::kBatch) {
             const int at = std::min(j, scan.j1 - detail::kBatch);
             double s[detail::kBatch];
-            scorer.scoreBatch(at, i, threshold, limit(), s);
+            const double l = limit();
+            scorer.scoreBatch(at, i, threshold, l, s);
             const int end = std::min(j + detail::kBatch, scan.j1);
-            for (int k = j; k < end; ++k) take(mrow, k, i, s[k - at]);
+            for (int k = j; k < end; ++k) take(mrow, k, i, s[k - at], l);
         }
     }
     best.score = static_cast<int>(bestScore);
