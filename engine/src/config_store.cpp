@@ -163,7 +163,7 @@ int ConfigStore::set(std::string_view section, std::string_view key, std::string
     return setIn(*s, key, value);
 }
 
-void ConfigStore::empty() {
+void ConfigStore::clear() {
     ++generation_;
     sections_.clear();
     sections_.shrink_to_fit();
@@ -173,7 +173,7 @@ void ConfigStore::empty() {
 }
 
 int ConfigStore::load(const std::string& path) {
-    empty();
+    clear();
     try {
         sections_.reserve(kMaxSections);
     } catch (const std::bad_alloc&) {

@@ -63,7 +63,7 @@ class ConfigStore {
     // Sets or adds a key, creating the section when missing; 0, 3, or 28 when the section,
     // key or value holds a line break. A value longer than kMaxValue is cut.
     int set(std::string_view section, std::string_view key, std::string_view value);
-    void empty();
+    void clear();
 
     // Set when the last load did not read its files whole.
     const std::optional<LoadProblem>& loadProblem() const { return problem_; }
@@ -77,7 +77,7 @@ class ConfigStore {
     std::int32_t readInt(std::string_view section, std::string_view key) const;
     double readReal(std::string_view section, std::string_view key) const;
 
-    // Changes whenever the content may have changed (load, set, empty).
+    // Changes whenever the content may have changed (load, set, clear).
     std::uint64_t generation() const { return generation_; }
     int sectionCount() const { return static_cast<int>(sections_.size()); }
     const std::vector<ConfigSection>& sections() const { return sections_; }

@@ -41,7 +41,7 @@ int fillFromRecord(Mask& m, BlockPool& pool, const std::uint8_t* rec, std::size_
 }  // namespace
 
 int MaskSet::read(const std::uint8_t* blob, std::size_t length, unsigned options) {
-    empty();
+    clear();
     if (length < 4 || std::memcmp(blob, "OVFC", 4) != 0) return kBadDescriptor;
     std::size_t pos = (length >= 8 && std::memcmp(blob + 4, "DESC", 4) == 0) ? 8 : 4;
     if (pos >= length) return kBadDescriptor;

@@ -33,8 +33,8 @@ OVFC_API int16_t OvfcDone(void) {
     return exclusiveCall(Needs::kInitialised, [&]() -> int {
         LibraryState& s = libraryState();
         s.probeCache.clear();
-        s.defaultMasks.empty();
-        s.config.empty();
+        s.defaultMasks.clear();
+        s.config.clear();
         s.pool.releaseAll();
         s.workspaces.releaseAll();
         s.initialised = false;

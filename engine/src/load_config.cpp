@@ -69,7 +69,7 @@ int loadConfiguration(LibraryState& state, const char* path) {
     if (readRc == kOk)
         state.initialised = true;
     else
-        state.defaultMasks.empty();  // never keep a half-read set
+        state.defaultMasks.clear();  // never keep a half-read set
     return readRc;
 }
 

@@ -28,7 +28,7 @@ int Mask::fillFromRegion(BlockPool& pool, std::uint8_t maskId, std::uint32_t x, 
 }
 
 int MaskSet::reserve(std::uint8_t capacity) {
-    empty();
+    clear();
     if (capacity > kInlineMasks) {
         try {
             spill_.resize(capacity);
@@ -40,7 +40,7 @@ int MaskSet::reserve(std::uint8_t capacity) {
     return kOk;
 }
 
-void MaskSet::empty() {
+void MaskSet::clear() {
     for (Mask& m : inline_) m.clear();
     spill_.clear();
     spill_.shrink_to_fit();

@@ -64,7 +64,7 @@ class MaskSet {
 
     // Empties the set and makes room for capacity fresh masks. 0 or 3.
     int reserve(std::uint8_t capacity);
-    void empty();
+    void clear();
 
     // Reads a descriptor blob of at most length bytes (the records must end within it).
     // Options as for Mask. 0, 3 or 27.

@@ -183,7 +183,7 @@ TEST(MaskSet, PutFillsOrRefillsAndRefusesWhenFull) {
     EXPECT_EQ(set.put(3, 1, 1, 5, 2, 2, image.data(), 10), ovfc::kNoMemory)
         << "a full set refuses even a known id";
     EXPECT_EQ(set.find(9), nullptr);
-    set.empty();
+    set.clear();
     EXPECT_EQ(pool.blocksInUse(), 0) << "every pixel block went back";
 }
 

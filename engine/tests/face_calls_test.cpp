@@ -60,7 +60,7 @@ TEST_F(FaceCalls, DescriptorCreationGivesItsBlocksBackOnEveryPath) {
 }
 
 TEST_F(FaceCalls, AnExhaustedPoolGivesCode3AndLeaksNothing) {
-    state.defaultMasks.empty();  // the pool is emptied below
+    state.defaultMasks.clear();  // the pool is emptied below
     masksHeld = 0;
     std::vector<ovfc::PoolBlock> held;
     for (int i = 0; i < ovfc::BlockPool::kSlots; ++i) held.push_back(state.pool.take(16));

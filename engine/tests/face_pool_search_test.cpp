@@ -135,7 +135,7 @@ TEST(FindFacesInContext, MissingMaskOrKeyAndAFullPool) {
     int x[11], y[11], s[11], u[11], n = 0;
     // A missing key raises the configuration error.
     ConfigStore full = lib.state.config;
-    lib.state.config.empty();
+    lib.state.config.clear();
     FillConfig(lib.state.config);
     ASSERT_EQ(lib.search(x, y, s, u, n), kOk);
     ConfigStore partial;
@@ -161,7 +161,7 @@ TEST(FindFacesInContext, MissingMaskOrKeyAndAFullPool) {
         EXPECT_EQ(lib.state.pool.blocksInUse(), taken);
     }
     // Without the face mask: 27.
-    lib.state.defaultMasks.empty();
+    lib.state.defaultMasks.clear();
     EXPECT_EQ(lib.search(x, y, s, u, n), kBadDescriptor);
 }
 

@@ -16,7 +16,7 @@ bool EngineState::handleFree() const {
     return static_cast<int>(tables.size() + indexes.size()) < maxHandles;
 }
 
-void EngineState::reset() {
+void EngineState::clear() {
     indexes.clear();
     tables.clear();
     locks.releaseAll(wake);

@@ -31,7 +31,8 @@ struct EngineState {
     OpenIndex* index(intptr_t handle);
     bool handleFree() const;
     int newHandle() { return nextHandle++; }
-    void reset();
+    // Closes every file, releases every lock and leaves the engine not started.
+    void clear();
 };
 
 EngineState& engineState();

@@ -27,7 +27,7 @@ int startEngine(Request& r) {
 }
 
 int shutDownEngine(Request& r) {
-    r.state.reset();
+    r.state.clear();
     return TL_OK;
 }
 
