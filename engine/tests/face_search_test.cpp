@@ -5,6 +5,7 @@
 #include "face/face_search.h"
 #include "filters/resample.h"
 #include "filters_test_util.h"
+#include "status.h"
 
 namespace ovfc {
 namespace {
@@ -37,9 +38,9 @@ TEST(SearchRegion, CentresScalesShiftsAndClipsTheWindow) {
 
 TEST(SearchRegion, RegionLargerThanTheImageIsRefused) {
     RegionGeometry g;
-    EXPECT_EQ(SearchRegion(20, 20, {0, 19, 0, 19}, 1.0, 0, 30, 5, 30, 5, g), 26);
+    EXPECT_EQ(SearchRegion(20, 20, {0, 19, 0, 19}, 1.0, 0, 30, 5, 30, 5, g), kGeometry);
     EXPECT_EQ(g.width, 19);
-    EXPECT_EQ(SearchRegion(20, 20, {0, 19, 0, 19}, 1.0, 0, 5, 30, 5, 30, g), 26);
+    EXPECT_EQ(SearchRegion(20, 20, {0, 19, 0, 19}, 1.0, 0, 5, 30, 5, 30, g), kGeometry);
 }
 
 struct Scene {
@@ -181,9 +182,11 @@ TEST(FindFaces, FlatImageHasNoFaceAndTooSmallImageIsAGeometryError) {
     FaceHit hits[11];
     int n;
     const Image flat(120, 110, 140);
-    EXPECT_EQ(FindFaces(f.scratch, flat.view(), {20, 100, 20, 90}, f.mask(), p, 11, hits, n), 30);
+    EXPECT_EQ(FindFaces(f.scratch, flat.view(), {20, 100, 20, 90}, f.mask(), p, 11, hits, n),
+              kNoFace);
     const Image tiny(20, 20, 140);
-    EXPECT_EQ(FindFaces(f.scratch, tiny.view(), {0, 19, 0, 19}, f.mask(), p, 11, hits, n), 26);
+    EXPECT_EQ(FindFaces(f.scratch, tiny.view(), {0, 19, 0, 19}, f.mask(), p, 11, hits, n),
+              kGeometry);
 }
 
 }  // namespace
