@@ -85,9 +85,9 @@ OVFC_API int16_t OvfcInit(void);
 /* Loads the configuration file and the default masks it names, replacing those loaded
  * before. A path that does not open is searched by its file name in the current directory
  * and along PATH. Needs no initialisation; on success the library is initialised.
- * Errors: OVFC_E_NO_MEMORY, OVFC_E_FILE (configuration or default-mask file not found),
- * OVFC_E_DESCRIPTOR (the default-mask file is no descriptor), OVFC_E_CONFIG (no
- * "DefaultMasks" key); the library then stays initialised or not as it was. */
+ * Errors: OVFC_E_NO_MEMORY, OVFC_E_FILE (configuration or default-mask file not found, or
+ * a NULL path), OVFC_E_DESCRIPTOR (the default-mask file is no descriptor), OVFC_E_CONFIG
+ * (no "DefaultMasks" key); the library then stays initialised or not as it was. */
 OVFC_API int16_t OvfcLoadConfig(const char* path);
 /* Frees the configuration, the default masks and every pooled block; the library is no
  * longer initialised. Errors: OVFC_E_NOT_INITIALISED. */

@@ -108,6 +108,7 @@ OVVFW_API int32_t OvVFWSelectFramegrabber(const char* description);
 OVVFW_API int32_t OvVFWLiveDialog(void* owner, uint8_t* buffer, int32_t flags, const char* caption);
 /* Fills the caller's record. Errors: OVVFW_E_FAILED for NULL. */
 OVVFW_API int32_t OvVFWGetFramegrabberCaps(OvVFWCaps* caps);
+/* Nothing to bring in step with here: OVVFW_OK once initialised. */
 OVVFW_API int32_t OvVFWSyncronyzeFramegrabber(void);
 /* Starts the preview of the selected device in the window (one window previews at a time;
  * another one is frozen). notify (may be NULL) is called with notifyValue for every frame.
