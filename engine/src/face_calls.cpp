@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "compare/comparison_vector.h"
 #include "descriptor_blob.h"
 #include "face_context.h"
 #include "geometry/face_geometry.h"
@@ -68,7 +69,7 @@ int compareOnce(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
     if (prc != kOk) return prc;
 
     UnitSearchResult result;
-    const int rc = BestScore(ctx, result, &BuildComparisonVector);
+    const int rc = BestScore(ctx, result, &BuildScoredVector);
     *score = result.best;
     table = MatchTable{{}, true};
     if (rc == kOk && BuildMasks(ctx) == kOk) {

@@ -27,7 +27,8 @@ struct UnitSearchResult {
     std::int32_t atUnit = 0;  // score at the unit found by the pipeline
 };
 
-// Builds a vector for the context's current unit. BuildComparisonVector in production.
+// Builds a vector for the context's current unit. BuildScoredVector in production (the
+// entries the score reads; BuildComparisonVector measures them all).
 using VectorBuilder = int (*)(FaceContext& ctx, std::int32_t* vector);
 
 // The score step of a comparison: scores the vector at the context's unit and, for a

@@ -269,6 +269,59 @@ TEST_F(Pipeline, CachedProbeSearchGivesTheSameScores) {
     EXPECT_EQ(lib.state.probeCache.hits() - before, people.size() - 1);
 }
 
+// The score step measures only the entries the score reads: same scores at every unit as
+// with the whole vector, the same entries where it measures, the same failures.
+TEST_F(Pipeline, ScoredVectorGivesTheScoresOfTheWholeVector) {
+    std::vector<Descriptor> people;
+    for (int p = 1; p <= 3; ++p)
+        people.push_back(describe(lib.state, facegen::generateFrame(1, p, 1).pixels));
+    auto compareAll = [&] {
+        for (const Descriptor& d : people) {
+            if (d.rc != kOk) continue;
+            FaceContext ctx(lib.state);
+            takeIn(ctx, other.pixels, W, H);
+            ASSERT_EQ(ctx.masks.read(d.blob.data(), kMaxBlobSize, kNormalise), kOk);
+            if (ProcessForMatching(ctx) != kOk) continue;
+            std::uint32_t positions[kElementCount] = {};
+            ScoredEntries(ctx, positions);
+            const std::int32_t u0 = ctx.unit.unit;
+            for (std::int32_t u = u0 - 3; u <= u0 + 3; ++u) {
+                ctx.unit.unit = u;
+                std::int32_t whole[kVectorEntries], scored[kVectorEntries];
+                const int rc = BuildComparisonVector(ctx, whole);
+                ASSERT_EQ(BuildScoredVector(ctx, scored), rc) << u;
+                if (rc != kOk) continue;
+                EXPECT_EQ(SimilarityScore(ctx.config, ctx.elementCount, ctx.filterMask, scored),
+                          SimilarityScore(ctx.config, ctx.elementCount, ctx.filterMask, whole));
+                for (std::uint32_t e = 0; e < ctx.elementCount; ++e) {
+                    for (std::uint32_t k = 0; k < ctx.filterCount; ++k) {
+                        if ((positions[e] & (1u << k)) == 0) continue;
+                        EXPECT_EQ(scored[e * ctx.filterCount + k], whole[e * ctx.filterCount + k]);
+                    }
+                }
+            }
+            // The failures of an element that measures nothing stay those of the whole one.
+            for (std::uint32_t e = 0; e < ctx.elementCount; ++e) positions[e] = 0;
+            PoolScratch scratch(lib.state.pool);
+            std::int32_t v[kVectorEntries];
+            ctx.unit.unit = u0;
+            EXPECT_EQ(ComputeElementEntriesAt(ctx, scratch, kNose, nullptr, 0, v), kBadDescriptor);
+            EXPECT_EQ(ComputeElementEntriesAt(ctx, scratch, kNose, ctx.masks.find(kNose), 0, v),
+                      kOk);
+            ctx.unit.unit = 2000;
+            EXPECT_EQ(ComputeElementEntriesAt(ctx, scratch, kNose, ctx.masks.find(kNose), 0, v),
+                      kGeometry);
+        }
+    };
+    compareAll();
+    // Fewer entries on (whole elements measuring nothing), and only the core elements.
+    for (const char* key : {"fface2_on", "fface6_on", "eyel3_on", "eyer3_on", "nose4_on"})
+        lib.set("det", key, "0");
+    compareAll();
+    lib.set("param", "Number_of_face_elements", "4");
+    compareAll();
+}
+
 TEST_F(Pipeline, CacheKeepsTheSearchesOfSeveralProbes) {
     // A statistics run: the same probes come back in turn, each against another descriptor.
     std::vector<Descriptor> people;

@@ -2,6 +2,9 @@
 // own mask of its id.
 #include "compare/comparison_vector.h"
 
+#include <cstdio>
+#include <string>
+
 #include "config_keys.h"
 #include "config_store.h"
 #include "elements/element_search.h"
@@ -12,6 +15,7 @@
 #include "geometry/rotated_region.h"
 #include "pipeline.h"
 #include "pool_scratch.h"
+#include "score.h"
 #include "status.h"
 
 namespace ovfc {
@@ -67,6 +71,11 @@ int runFilter(FaceContext& ctx, Scratch& scratch, int bit, ImageView region, Mas
 
 int ComputeElementEntries(FaceContext& ctx, Scratch& scratch, int id, const Mask* mask,
                           std::int32_t* out) {
+    return ComputeElementEntriesAt(ctx, scratch, id, mask, ~0u, out);
+}
+
+int ComputeElementEntriesAt(FaceContext& ctx, Scratch& scratch, int id, const Mask* mask,
+                            std::uint32_t positions, std::int32_t* out) {
     if (ctx.filterMask == 0) return kOk;
     const char* name = kElementNames[id];
     const double f = ctx.config.readInt("mask", ElementKey(name, "_mask_Y_shift"));
@@ -88,6 +97,12 @@ int ComputeElementEntries(FaceContext& ctx, Scratch& scratch, int id, const Mask
                           .minW = mw + margin,
                           .minH = mh + margin,
                           .mode = BorderMode::Shift};
+    const std::uint32_t wanted = positions & ((1u << ctx.filterCount) - 1u);
+    if (wanted == 0) {
+        // Nothing to measure: only whether the region could be built.
+        RotatedGeometry g;
+        return RotatedRegion(ctx.image.width, ctx.image.height, EyeLineSlope(ctx), q, g);
+    }
     RotatedBuffer region(scratch);
     if (const int rc = BuildEyeLineRegion(ctx, q, region); rc != kOk) return rc;
 
@@ -95,12 +110,42 @@ int ComputeElementEntries(FaceContext& ctx, Scratch& scratch, int id, const Mask
     int j = 0;
     for (int bit = 0; bit <= 8; ++bit) {
         if ((ctx.filterMask & (1u << bit)) == 0) continue;
+        if ((wanted & (1u << j)) == 0) {
+            ++j;
+            continue;
+        }
         MatchResult best;
         if (const int rc = runFilter(ctx, scratch, bit, region.view(), values, best); rc != kOk)
             return rc;
         const long long n = countedPixels(bit, mw, mh);
         const double entry = n > 0 ? static_cast<double>(best.score) * 225.0 / n : kRejected;
         out[j++] = entry > 29999 ? kRejected : static_cast<std::int32_t>(entry);
+    }
+    return kOk;
+}
+
+void ScoredEntries(const FaceContext& ctx, std::uint32_t* positions) {
+    char key[40];
+    for (std::uint32_t e = 0; e < ctx.elementCount && e < kElementCount; ++e) {
+        positions[e] = 0;
+        for (std::uint32_t k = 0; k < ctx.filterCount; ++k) {
+            std::snprintf(key, sizeof key, "%s%d_on", kElementNames[e],
+                          EntryKeyNumber(ctx.filterMask, static_cast<int>(k)));
+            const std::string* on = ctx.config.find("det", key);
+            if (on == nullptr || ConfigStore::toInt(*on) != 0) positions[e] |= 1u << k;
+        }
+    }
+}
+
+int BuildScoredVector(FaceContext& ctx, std::int32_t* vector) {
+    std::uint32_t positions[kElementCount] = {};
+    ScoredEntries(ctx, positions);
+    PoolScratch scratch(ctx.pool);
+    for (std::uint32_t e = 0; e < ctx.elementCount && e < kElementCount; ++e) {
+        const Mask* m = ctx.masks.find(static_cast<std::uint8_t>(e));
+        const int rc = ComputeElementEntriesAt(ctx, scratch, static_cast<int>(e), m, positions[e],
+                                               vector + e * ctx.filterCount);
+        if (rc != kOk) return rc;
     }
     return kOk;
 }

@@ -90,7 +90,7 @@ int searchFaceAndEyes(FaceContext& ctx, std::int32_t minUnit) {
 // Similarity of the context's own masks at the current positions.
 int scoreAtEyes(FaceContext& ctx, std::int32_t* vector, std::int32_t& score) {
     CopyFaceToFullFace(ctx);
-    if (const int rc = BuildComparisonVector(ctx, vector); rc != kOk) return rc;
+    if (const int rc = BuildScoredVector(ctx, vector); rc != kOk) return rc;
     score = SimilarityScore(ctx.config, ctx.elementCount, ctx.filterMask, vector);
     return kOk;
 }
