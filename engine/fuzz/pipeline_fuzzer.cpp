@@ -42,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                               desc.data(), &length, &options);
         std::int32_t score = 0;
         if (data[2] & 16)
-            (void)ovfc::matchCallerItems(state, state.pool, image.data(), image.data(), &score, w,
-                                         h);
+            (void)ovfc::matchCallerItems(state, state.pool, &state.regions, image.data(),
+                                         image.data(), &score, w, h);
         else if (rc == ovfc::kOk)
-            (void)ovfc::matchCallerItems(state, state.pool, image.data(), desc.data(), &score, w,
-                                         h);
+            (void)ovfc::matchCallerItems(state, state.pool, &state.regions, image.data(),
+                                         desc.data(), &score, w, h);
     } catch (const ovfc::XERRORINI&) {
         // a configuration value the varied parameters made unusable
     }

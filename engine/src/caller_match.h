@@ -12,8 +12,9 @@ namespace ovfc {
 // kMaxBlobSize bytes, and nothing past either is read. An image smaller than the magic
 // cannot be told from a descriptor without reading past it, so at such sizes both items
 // are taken as images. Returns what matchItems returns; may raise XERRORINI. Buffers come
-// from `pool`; thread-safe as matchItems is.
-int matchCallerItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
-                     const std::uint8_t* second, std::int32_t* score, int width, int height);
+// from `pool`, kept regions from `regions` (may be null); thread-safe as matchItems is.
+int matchCallerItems(LibraryState& state, BlockPool& pool, RegionCache* regions,
+                     const std::uint8_t* first, const std::uint8_t* second, std::int32_t* score,
+                     int width, int height);
 
 }  // namespace ovfc

@@ -37,6 +37,7 @@ OVFC_API int16_t OvfcDone(void) {
         s.config.clear();
         s.pool.releaseAll();
         s.workspaces.releaseAll();
+        s.regions.clear();
         s.initialised = false;
         return kOk;
     });
@@ -106,7 +107,8 @@ OVFC_API int16_t OvfcMatchEx(const uint8_t* first, const uint8_t* second, int32_
         if (first == nullptr || second == nullptr || score == nullptr) return kNotSupported;
         LibraryState& s = libraryState();
         const Workspaces::Lease lease = s.workspaces.lease();
-        return matchCallerItems(s, lease.pool(), first, second, score, width, height);
+        return matchCallerItems(s, lease.pool(), &lease.regions(), first, second, score, width,
+                                height);
     });
 }
 

@@ -56,14 +56,19 @@ struct MatchTable {
 
 // One comparison of the image with the descriptor of a person; refined tells whether the
 // probe's eyes were refined with the person's masks.
-int compareOnce(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
-                const std::uint8_t* descriptor, std::int32_t* score, int width, int height,
-                const ProcessOptions* options, bool refine, bool& refined, MatchTable& table) {
+int compareOnce(LibraryState& state, BlockPool& pool, RegionCache* regions,
+                const std::uint8_t* image, const std::uint8_t* descriptor, std::int32_t* score,
+                int width, int height, const ProcessOptions* options, bool refine, bool& refined,
+                MatchTable& table) {
     FaceContext ctx(state, pool);
     ctx.refineEyes = refine;
     if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
     if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ctx.masks.read(descriptor, kMaxBlobSize, kNormalise); rc != kOk) return rc;
+    // The image stays as it is from here on: its regions may come from earlier comparisons.
+    if (regions != nullptr && regions->bind(ImageView{ctx.image.data(), ctx.image.width,
+                                                      ctx.image.height, ctx.image.width}))
+        ctx.regions = regions;
     const int prc = ProcessForMatching(ctx);
     refined = ctx.eyesRefined;
     if (prc != kOk) return prc;
@@ -85,16 +90,16 @@ int compareOnce(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
 // Compares the image with the descriptor of a person. Refined eyes at which the comparison
 // fails for its geometry give way to the eyes the search found. The table of the last
 // attempt that reached the score step is published once, whole, for OvfcFaceInfo.
-int compareImage(LibraryState& state, BlockPool& pool, const std::uint8_t* image,
-                 const std::uint8_t* descriptor, std::int32_t* score, int width, int height,
-                 const ProcessOptions* options) {
+int compareImage(LibraryState& state, BlockPool& pool, RegionCache* regions,
+                 const std::uint8_t* image, const std::uint8_t* descriptor, std::int32_t* score,
+                 int width, int height, const ProcessOptions* options) {
     bool refined = false;
     MatchTable first, second;
-    int rc = compareOnce(state, pool, image, descriptor, score, width, height, options, true,
-                         refined, first);
+    int rc = compareOnce(state, pool, regions, image, descriptor, score, width, height, options,
+                         true, refined, first);
     if (rc == kGeometry && refined)
-        rc = compareOnce(state, pool, image, descriptor, score, width, height, options, false,
-                         refined, second);
+        rc = compareOnce(state, pool, regions, image, descriptor, score, width, height, options,
+                         false, refined, second);
     const MatchTable& table = second.scored ? second : first;
     if (table.scored) {
         const std::lock_guard<std::mutex> lock(state.lastMatchLock);
@@ -133,20 +138,21 @@ int createDescriptor(LibraryState& state, BlockPool& pool, const std::uint8_t* i
 
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
                std::int32_t* score, int width, int height, const ProcessOptions* options) {
-    return matchItems(state, state.pool, first, second, score, width, height, options);
+    return matchItems(state, state.pool, &state.regions, first, second, score, width, height,
+                      options);
 }
 
-int matchItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
-               const std::uint8_t* second, std::int32_t* score, int width, int height,
-               const ProcessOptions* options) {
+int matchItems(LibraryState& state, BlockPool& pool, RegionCache* regions,
+               const std::uint8_t* first, const std::uint8_t* second, std::int32_t* score,
+               int width, int height, const ProcessOptions* options) {
     const int kind = 2 * (isDescriptor(first) ? 1 : 0) + (isDescriptor(second) ? 1 : 0);
     switch (kind) {
         case 3:
             return kNotSupported;
         case 1:
-            return compareImage(state, pool, first, second, score, width, height, options);
+            return compareImage(state, pool, regions, first, second, score, width, height, options);
         case 2:
-            return compareImage(state, pool, second, first, score, width, height, options);
+            return compareImage(state, pool, regions, second, first, score, width, height, options);
         default: {
             PoolBlock temp = pool.take(kMaxBlobSize);
             if (!temp) return kNoMemory;
@@ -154,7 +160,8 @@ int matchItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
             const int rc = createDescriptor(state, pool, first, width, height, nullptr, nullptr,
                                             temp.data(), &size);
             if (rc != kOk) return rc;
-            return compareImage(state, pool, second, temp.data(), score, width, height, options);
+            return compareImage(state, pool, regions, second, temp.data(), score, width, height,
+                                options);
         }
     }
 }

@@ -44,9 +44,10 @@ int createDescriptor(LibraryState& state, BlockPool& pool, const std::uint8_t* i
 // (matchCallerItems in caller_match.h takes any size).
 int matchItems(LibraryState& state, const std::uint8_t* first, const std::uint8_t* second,
                std::int32_t* score, int width, int height, const ProcessOptions* options = nullptr);
-int matchItems(LibraryState& state, BlockPool& pool, const std::uint8_t* first,
-               const std::uint8_t* second, std::int32_t* score, int width, int height,
-               const ProcessOptions* options = nullptr);
+// `regions` (may be null) keeps the probe's resampled regions for the next comparisons.
+int matchItems(LibraryState& state, BlockPool& pool, RegionCache* regions,
+               const std::uint8_t* first, const std::uint8_t* second, std::int32_t* score,
+               int width, int height, const ProcessOptions* options = nullptr);
 
 // Element positions of a descriptor (or of the last comparison when it is absent).
 int faceInfo(LibraryState& state, const std::uint8_t* descriptor, FaceElementInfo* elements,

@@ -11,6 +11,7 @@
 namespace ovfc {
 
 class ConfigStore;
+class RegionCache;
 struct LibraryState;
 
 inline constexpr int kElementCount = 8;
@@ -74,6 +75,8 @@ struct FaceContext {
     std::uint32_t elementCount = 0;
     std::uint32_t filterMask = 0;
     std::uint32_t filterCount = 0;
+    // Regions of this image kept across calls (a comparison's, once its image is final).
+    RegionCache* regions = nullptr;
 };
 
 // Number of set bits among bits 0..15.

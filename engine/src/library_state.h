@@ -8,6 +8,7 @@
 
 #include "block_pool.h"
 #include "config_store.h"
+#include "geometry/region_cache.h"
 #include "mask.h"
 #include "ovfc32.h"
 #include "pipeline/probe_cache.h"
@@ -33,6 +34,7 @@ struct LibraryState {
     MaskSet defaultMasks{pool};
     LastMatchElements lastMatch;
     ProbeSearchCache probeCache;  // face and eye searches of the last probes compared
+    RegionCache regions;          // regions of the last probe, for calls on `pool`
 
     std::shared_mutex configLock;
     std::mutex lastMatchLock;

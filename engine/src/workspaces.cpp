@@ -15,12 +15,13 @@ Workspaces::Lease Workspaces::lease() {
         if (pick < 0) pick = i;
     }
     if (pick < 0) {
-        slots_.push_back(Slot{std::make_unique<BlockPool>(), self, false});
+        slots_.push_back(
+            Slot{std::make_unique<BlockPool>(), std::make_unique<RegionCache>(), self, false});
         pick = static_cast<int>(slots_.size()) - 1;
     }
     slots_[pick].busy = true;
     slots_[pick].lastUser = self;
-    return Lease(*this, pick, *slots_[pick].pool);
+    return Lease(*this, pick, *slots_[pick].pool, *slots_[pick].regions);
 }
 
 void Workspaces::giveBack(int slot) {
@@ -30,7 +31,10 @@ void Workspaces::giveBack(int slot) {
 
 void Workspaces::releaseAll() {
     const std::lock_guard<std::mutex> lock(mutex_);
-    for (Slot& s : slots_) s.pool->releaseAll();
+    for (Slot& s : slots_) {
+        s.pool->releaseAll();
+        s.regions->clear();
+    }
 }
 
 int Workspaces::count() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The block pools of the calls that run at once. Every exported call that needs working
-// buffers borrows one pool for its duration; a thread gets back the pool it used last when
-// that one is free, so that after its first calls it finds its blocks and allocates nothing.
+// buffers borrows one pool (and the region cache beside it) for its duration; a thread gets
+// back the pool it used last when that one is free, so that after its first calls it finds
+// its blocks and allocates nothing.
 
 #include <memory>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "block_pool.h"
+#include "geometry/region_cache.h"
 
 namespace ovfc {
 
@@ -16,9 +18,10 @@ class Workspaces {
   public:
     class Lease {
       public:
-        Lease(Workspaces& owner, int slot, BlockPool& pool)
-            : owner_(&owner), slot_(slot), pool_(&pool) {}
-        Lease(Lease&& o) noexcept : owner_(o.owner_), slot_(o.slot_), pool_(o.pool_) {
+        Lease(Workspaces& owner, int slot, BlockPool& pool, RegionCache& regions)
+            : owner_(&owner), slot_(slot), pool_(&pool), regions_(&regions) {}
+        Lease(Lease&& o) noexcept
+            : owner_(o.owner_), slot_(o.slot_), pool_(o.pool_), regions_(o.regions_) {
             o.owner_ = nullptr;
         }
         Lease(const Lease&) = delete;
@@ -28,11 +31,13 @@ class Workspaces {
             if (owner_ != nullptr) owner_->giveBack(slot_);
         }
         BlockPool& pool() const { return *pool_; }
+        RegionCache& regions() const { return *regions_; }
 
       private:
         Workspaces* owner_;
         int slot_;
         BlockPool* pool_;  // owned by the slot; never moves
+        RegionCache* regions_;
     };
 
     Workspaces() = default;
@@ -50,6 +55,7 @@ class Workspaces {
   private:
     struct Slot {
         std::unique_ptr<BlockPool> pool;
+        std::unique_ptr<RegionCache> regions;
         std::thread::id lastUser;
         bool busy = false;
     };

@@ -12,7 +12,10 @@
 #include "dev_library.h"
 #include "face_calls.h"
 #include "facegen.h"
+#include "filters/resample.h"
 #include "geometry/face_geometry.h"
+#include "geometry/region_cache.h"
+#include "geometry/rotated_region.h"
 #include "pipeline.h"
 #include "pipeline/base_file.h"
 #include "pool_scratch.h"
@@ -320,6 +323,69 @@ TEST_F(Pipeline, ScoredVectorGivesTheScoresOfTheWholeVector) {
     compareAll();
     lib.set("param", "Number_of_face_elements", "4");
     compareAll();
+}
+
+TEST_F(Pipeline, KeptRegionsGiveTheScoresOfResampledOnes) {
+    std::vector<Descriptor> people;
+    for (int p = 1; p <= 4; ++p)
+        people.push_back(describe(lib.state, facegen::generateFrame(1, p, 1).pixels));
+    RegionCache regions;
+    auto scores = [&](RegionCache* cache) {
+        std::vector<std::int32_t> s;
+        for (const Descriptor& d : people) {
+            std::int32_t v = 0;
+            const int rc = matchItems(lib.state, lib.state.pool, cache, other.pixels.data(),
+                                      d.blob.data(), &v, W, H);
+            s.push_back(rc == kOk ? v : -1000 - rc);
+        }
+        return s;
+    };
+    const auto resampled = scores(nullptr);
+    EXPECT_EQ(scores(&regions), resampled);
+    const std::uint64_t hits = regions.hits();
+    EXPECT_GT(hits, 0u) << "the probe's regions come back for every descriptor";
+    EXPECT_EQ(scores(&regions), resampled);
+    EXPECT_GT(regions.hits(), hits);
+    // Another probe drops them: its regions are its own.
+    std::int32_t v = 0;
+    ASSERT_EQ(matchItems(lib.state, lib.state.pool, &regions, frame.pixels.data(),
+                         people[1].blob.data(), &v, W, H),
+              matchItems(lib.state, lib.state.pool, nullptr, frame.pixels.data(),
+                         people[1].blob.data(), &v, W, H));
+}
+
+TEST(RegionCache, KeepsRegionsOfTheBoundImageOnly) {
+    facegen::Frame f = facegen::generateFrame(1, 2, 1);
+    const ImageView image{f.pixels.data(), W, H, W};
+    RotatedGeometry g;
+    RegionRequest q{.xMin = 120,
+                    .xMax = 120,
+                    .yMin = 110,
+                    .yMax = 110,
+                    .scale = 0.4,
+                    .maskW = 17,
+                    .maskH = 13,
+                    .minW = 25,
+                    .minH = 21};
+    ASSERT_EQ(RotatedRegion(W, H, 0.05, q, g), kOk);
+    std::vector<std::uint8_t> fresh(static_cast<std::size_t>(g.width) * g.height);
+    ResampleRotated(image, g.ox, g.oy, g.scale, g.cx, g.sx,
+                    ImageSpan{fresh.data(), g.width, g.height, g.width});
+    RegionCache cache;
+    std::vector<std::uint8_t> out(fresh.size(), 0);
+    EXPECT_FALSE(cache.find(g, out.data())) << "nothing bound";
+    ASSERT_TRUE(cache.bind(image));
+    cache.keep(g, fresh.data());
+    ASSERT_TRUE(cache.find(g, out.data()));
+    EXPECT_EQ(out, fresh);
+    RotatedGeometry moved = g;
+    moved.ox += 1e-9;
+    EXPECT_FALSE(cache.find(moved, out.data())) << "a geometry is found only exactly";
+    ASSERT_TRUE(cache.bind(image));
+    EXPECT_TRUE(cache.find(g, out.data())) << "the same pixels keep the regions";
+    f.pixels[5000] ^= 1;
+    ASSERT_TRUE(cache.bind(image));
+    EXPECT_FALSE(cache.find(g, out.data())) << "one changed pixel drops them";
 }
 
 TEST_F(Pipeline, CacheKeepsTheSearchesOfSeveralProbes) {

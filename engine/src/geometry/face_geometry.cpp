@@ -196,7 +196,7 @@ void CopyFaceToFullFace(FaceContext& ctx) {
 int BuildEyeLineRegion(const FaceContext& ctx, const RegionRequest& request,
                        RotatedBuffer& region) {
     const ImageView image{ctx.image.data(), ctx.image.width, ctx.image.height, ctx.image.width};
-    return region.build(image, EyeLineSlope(ctx), request);
+    return region.build(image, EyeLineSlope(ctx), request, ctx.regions);
 }
 
 double EyeLineSlope(const FaceContext& ctx) {

@@ -6,6 +6,7 @@
 #include "face/search_region.h"
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
+#include "geometry/region_cache.h"
 
 namespace ovfc {
 
@@ -60,15 +61,18 @@ void RotatedBuffer::release() {
     pixels_ = nullptr;
 }
 
-int RotatedBuffer::build(ImageView image, double slope, const RegionRequest& request) {
+int RotatedBuffer::build(ImageView image, double slope, const RegionRequest& request,
+                         RegionCache* cache) {
     release();
     const int rc = RotatedRegion(image.width, image.height, slope, request, geo_);
     if (rc != kFilterOk) return rc;
     pixels_ = static_cast<std::uint8_t*>(
         scratch_.take(static_cast<std::size_t>(geo_.width) * geo_.height));
     if (!pixels_) return kFilterNoMemory;
+    if (cache != nullptr && cache->find(geo_, pixels_)) return kFilterOk;
     ResampleRotated(image, geo_.ox, geo_.oy, geo_.scale, geo_.cx, geo_.sx,
                     ImageSpan{pixels_, geo_.width, geo_.height, geo_.width});
+    if (cache != nullptr) cache->keep(geo_, pixels_);
     return kFilterOk;
 }
 

@@ -7,6 +7,8 @@
 
 namespace ovfc {
 
+class RegionCache;
+
 enum class BorderMode {
     Shift,  // a box crossing an edge is moved inward
     Clip,   // a box crossing an edge is cut at it
@@ -49,8 +51,10 @@ class RotatedBuffer {
     RotatedBuffer(const RotatedBuffer&) = delete;
     RotatedBuffer& operator=(const RotatedBuffer&) = delete;
 
-    // 0, 3 or 26.
-    int build(ImageView image, double slope, const RegionRequest& request);
+    // 0, 3 or 26. With a cache bound to `image`, a region kept there is copied instead of
+    // resampled, and a resampled one is kept.
+    int build(ImageView image, double slope, const RegionRequest& request,
+              RegionCache* cache = nullptr);
     const RotatedGeometry& geometry() const { return geo_; }
     ImageView view() const { return {pixels_, geo_.width, geo_.height, geo_.width}; }
 
