@@ -1,0 +1,95 @@
+#ifndef OVEM32_H
+#define OVEM32_H
+/* ovem32: the weights of two convolutional networks, a 68-point landmark network and a
+ * residual network giving a 128-value face embedding, loaded from a weights manifest (JSON)
+ * and the weight files it names, dequantised to float and checked against the layout each
+ * network expects.
+ *
+ * Results: every function returns an OvEmResult (OVEM_OK = 0 on success) unless its comment
+ * says otherwise; OvEmResultText gives the text of a code. On error the outputs are not
+ * written unless a comment says so.
+ *
+ * Ownership: names and paths are the caller's memory, read during the call only. A model
+ * from OvEmLoadModel belongs to the caller until given to OvEmFreeModel; tensor data it
+ * hands out belongs to the model and lives as long as it.
+ *
+ * Threads: the library keeps no state between calls. Loads may run on several threads at
+ * once; a loaded model is never changed, so any number of threads may query it at once.
+ * OvEmFreeModel must not overlap with another call on the same model.
+ */
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define OVEM_API __attribute__((visibility("default")))
+#else
+#define OVEM_API
+#endif
+
+/* Result codes. */
+typedef enum OvEmResult {
+    OVEM_OK = 0,
+    OVEM_E_ARGUMENT = 1,     /* NULL pointer, unknown model kind, no such tensor */
+    OVEM_E_NO_MEMORY = 2,    /* not enough memory for the weights */
+    OVEM_E_MISSING_FILE = 3, /* manifest, weight or checksum file cannot be opened or read */
+    OVEM_E_TRUNCATED = 4,    /* weight files shorter than the tensors the manifest lists */
+    OVEM_E_EXCESS_DATA = 5,  /* weight files longer than the tensors the manifest lists */
+    OVEM_E_CHECKSUM = 6,     /* a file's SHA-256 differs from its listed sum, or is not listed */
+    OVEM_E_MANIFEST = 7,     /* manifest is not strict JSON or misses or misuses a field */
+    OVEM_E_SHAPE = 8,        /* a tensor is missing, unexpected, or of another shape */
+    OVEM_E_VALUE = 9         /* a weight is not a finite number */
+} OvEmResult;
+
+/* The English text of a result code: a static string, never NULL; a code that is not an
+ * OvEmResult gives "unknown status". Thread-safe. */
+OVEM_API const char* OvEmResultText(int code);
+
+/* The networks. */
+typedef enum OvEmModelKind {
+    OVEM_MODEL_LANDMARKS68 = 1, /* 112 x 112 colour crop -> 68 (x, y) points */
+    OVEM_MODEL_EMBEDDING128 = 2 /* 150 x 150 colour crop -> 128 values */
+} OvEmModelKind;
+
+/* The usual file name of a kind's manifest (for example
+ * "face_recognition_model-weights_manifest.json"): a static string, or NULL for an unknown
+ * kind. Not a result code. Thread-safe. */
+OVEM_API const char* OvEmManifestName(int kind);
+
+typedef struct OvEmModel OvEmModel;
+
+/* Loads the network of the given kind from manifestPath. The weight files the manifest's
+ * "paths" name are plain file names, read from the manifest's folder in order. With a
+ * non-NULL sumsPath, a file in the format of sha256sum (64 hex digits, two spaces or a
+ * space and '*', a file name, one a line), the manifest and every weight file must be
+ * listed there under their file name with the SHA-256 of their bytes.
+ * On success *model is a new model. Errors: OVEM_E_ARGUMENT (NULL path or output, unknown
+ * kind), OVEM_E_MISSING_FILE, OVEM_E_TRUNCATED, OVEM_E_EXCESS_DATA, OVEM_E_CHECKSUM (also a
+ * sums file with a malformed line), OVEM_E_MANIFEST, OVEM_E_SHAPE, OVEM_E_VALUE,
+ * OVEM_E_NO_MEMORY; *model is then NULL (when model is not NULL). Bad files never crash. */
+OVEM_API int OvEmLoadModel(int kind, const char* manifestPath, const char* sumsPath,
+                           OvEmModel** model);
+
+/* Frees a model; NULL is ignored. Not a result code. */
+OVEM_API void OvEmFreeModel(OvEmModel* model);
+
+/* The model's kind, tensor count, and the number of float weights it holds in all.
+ * Errors: OVEM_E_ARGUMENT for a NULL argument. */
+OVEM_API int OvEmModelInfo(const OvEmModel* model, int* kind, uint32_t* tensorCount,
+                           uint64_t* weightCount);
+
+/* The dequantised weights of the named tensor (as in the manifest, for example "fc/bias"),
+ * row-major in the manifest's shape: *data points into the model, *count is the number of
+ * floats. Errors: OVEM_E_ARGUMENT for a NULL argument or a name the network has not. */
+OVEM_API int OvEmModelTensor(const OvEmModel* model, const char* name, const float** data,
+                             uint64_t* count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* OVEM32_H */

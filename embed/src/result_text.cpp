@@ -1,0 +1,40 @@
+// The text of each result code.
+#include "ovem32.h"
+#include "status.h"
+
+static_assert(OVEM_E_ARGUMENT == static_cast<int>(ovem::Status::kArgument) &&
+              OVEM_E_NO_MEMORY == static_cast<int>(ovem::Status::kNoMemory) &&
+              OVEM_E_MISSING_FILE == static_cast<int>(ovem::Status::kMissingFile) &&
+              OVEM_E_TRUNCATED == static_cast<int>(ovem::Status::kTruncated) &&
+              OVEM_E_EXCESS_DATA == static_cast<int>(ovem::Status::kExcessData) &&
+              OVEM_E_CHECKSUM == static_cast<int>(ovem::Status::kChecksum) &&
+              OVEM_E_MANIFEST == static_cast<int>(ovem::Status::kManifest) &&
+              OVEM_E_SHAPE == static_cast<int>(ovem::Status::kShape) &&
+              OVEM_E_VALUE == static_cast<int>(ovem::Status::kValue));
+
+extern "C" OVEM_API const char* OvEmResultText(int code) {
+    switch (code) {
+        case OVEM_OK:
+            return "success";
+        case OVEM_E_ARGUMENT:
+            return "invalid argument";
+        case OVEM_E_NO_MEMORY:
+            return "not enough memory";
+        case OVEM_E_MISSING_FILE:
+            return "model file cannot be opened or read";
+        case OVEM_E_TRUNCATED:
+            return "weight file is shorter than its manifest says (truncated)";
+        case OVEM_E_EXCESS_DATA:
+            return "weight file is longer than its manifest says";
+        case OVEM_E_CHECKSUM:
+            return "model file does not match its SHA-256 sum";
+        case OVEM_E_MANIFEST:
+            return "weights manifest is malformed";
+        case OVEM_E_SHAPE:
+            return "model tensors do not match the network";
+        case OVEM_E_VALUE:
+            return "model holds a weight that is not a finite number";
+        default:
+            return "unknown status";
+    }
+}
