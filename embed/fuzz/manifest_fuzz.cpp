@@ -7,6 +7,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ovem::Manifest manifest;
-    ovem::ParseManifest(std::string_view(reinterpret_cast<const char*>(data), size), &manifest);
+    ovem::parseManifest(std::string_view(reinterpret_cast<const char*>(data), size), manifest);
     return 0;
 }

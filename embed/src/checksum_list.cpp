@@ -3,17 +3,17 @@
 namespace ovem {
 namespace {
 
-bool IsHex(char c) {
+bool isHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-char Lower(char c) {
+char lower(char c) {
     return (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
 
-std::optional<ChecksumList> ParseChecksumList(std::string_view text) {
+std::optional<ChecksumList> parseChecksumList(std::string_view text) {
     ChecksumList list;
     while (!text.empty()) {
         size_t end = text.find('\n');
@@ -25,8 +25,8 @@ std::optional<ChecksumList> ParseChecksumList(std::string_view text) {
             return std::nullopt;
         std::string sum;
         for (size_t i = 0; i < 64; ++i) {
-            if (!IsHex(line[i])) return std::nullopt;
-            sum += Lower(line[i]);
+            if (!isHex(line[i])) return std::nullopt;
+            sum += lower(line[i]);
         }
         if (!list.emplace(std::string(line.substr(66)), std::move(sum)).second) return std::nullopt;
     }

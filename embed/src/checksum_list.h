@@ -12,7 +12,7 @@ namespace ovem {
 
 // File name -> lower-case hex sum; nullopt for a malformed line or a name listed twice.
 using ChecksumList = std::map<std::string, std::string, std::less<>>;
-std::optional<ChecksumList> ParseChecksumList(std::string_view text);
+std::optional<ChecksumList> parseChecksumList(std::string_view text);
 
 }  // namespace ovem
 

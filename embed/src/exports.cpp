@@ -29,7 +29,7 @@ extern "C" OVEM_API int OvEmLoadModel(int kind, const char* manifestPath, const 
         auto loaded = std::make_unique<OvEmModel>();
         std::string sums = sumsPath ? sumsPath : "";
         ovem::Status s =
-            ovem::LoadModel(kind, manifestPath, sumsPath ? &sums : nullptr, &loaded->model);
+            ovem::loadModel(kind, manifestPath, sumsPath ? &sums : nullptr, loaded->model);
         if (s != ovem::Status::kOk) return static_cast<int>(s);
         *model = loaded.release();
         return OVEM_OK;
@@ -54,9 +54,9 @@ extern "C" OVEM_API int OvEmModelInfo(const OvEmModel* model, int* kind, uint32_
 extern "C" OVEM_API int OvEmModelTensor(const OvEmModel* model, const char* name,
                                         const float** data, uint64_t* count) {
     if (!model || !name || !data || !count) return OVEM_E_ARGUMENT;
-    const ovem::Model::Tensor* t = model->model.Find(name);
+    const ovem::Model::Tensor* t = model->model.find(name);
     if (!t) return OVEM_E_ARGUMENT;
-    *data = model->model.Data(*t);
+    *data = model->model.data(*t);
     *count = t->count;
     return OVEM_OK;
 }

@@ -27,7 +27,7 @@ class FileDescriptor {
 
 }  // namespace
 
-Status ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* out) {
+Status readWholeFile(const std::string& path, uint64_t maxBytes, std::string& out) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return Status::kMissingFile;
     struct stat st;
@@ -48,7 +48,7 @@ Status ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* ou
         done += static_cast<size_t>(n);
     }
     bytes.resize(done);
-    *out = std::move(bytes);
+    out = std::move(bytes);
     return Status::kOk;
 }
 

@@ -9,9 +9,9 @@
 
 namespace ovem {
 
-// kOk with the bytes in *out; kMissingFile when the file cannot be opened or read (or is
+// kOk with the bytes in out; kMissingFile when the file cannot be opened or read (or is
 // not a regular file); kExcessData when it is longer than maxBytes.
-Status ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* out);
+Status readWholeFile(const std::string& path, uint64_t maxBytes, std::string& out);
 
 }  // namespace ovem
 

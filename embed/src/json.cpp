@@ -7,7 +7,7 @@
 
 namespace ovem {
 
-const JsonValue* JsonValue::Find(std::string_view key) const {
+const JsonValue* JsonValue::find(std::string_view key) const {
     if (type_ != Type::kObject) return nullptr;
     auto it = object_.find(key);
     return it == object_.end() ? nullptr : &it->second;
@@ -17,110 +17,110 @@ class JsonParser {
   public:
     explicit JsonParser(std::string_view text) : text_(text) {}
 
-    bool ParseDocument(JsonValue* out) {
-        SkipSpace();
-        if (!ParseValue(out, 0)) return false;
-        SkipSpace();
+    bool parseDocument(JsonValue& out) {
+        skipSpace();
+        if (!parseValue(out, 0)) return false;
+        skipSpace();
         return pos_ == text_.size();
     }
 
   private:
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return text_[pos_]; }
+    bool atEnd() const { return pos_ >= text_.size(); }
+    char peek() const { return text_[pos_]; }
 
-    void SkipSpace() {
-        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r'))
+    void skipSpace() {
+        while (!atEnd() && (peek() == ' ' || peek() == '\t' || peek() == '\n' || peek() == '\r'))
             ++pos_;
     }
 
-    bool Literal(std::string_view word) {
+    bool literal(std::string_view word) {
         if (text_.substr(pos_, word.size()) != word) return false;
         pos_ += word.size();
         return true;
     }
 
-    bool ParseValue(JsonValue* out, int depth) {
-        if (depth > kMaxJsonDepth || AtEnd()) return false;
-        switch (Peek()) {
+    bool parseValue(JsonValue& out, int depth) {
+        if (depth > kMaxJsonDepth || atEnd()) return false;
+        switch (peek()) {
             case '{':
-                return ParseObject(out, depth);
+                return parseObject(out, depth);
             case '[':
-                return ParseArray(out, depth);
+                return parseArray(out, depth);
             case '"':
-                out->type_ = JsonValue::Type::kString;
-                return ParseString(&out->string_);
+                out.type_ = JsonValue::Type::kString;
+                return parseString(out.string_);
             case 't':
-                out->type_ = JsonValue::Type::kBool;
-                out->boolean_ = true;
-                return Literal("true");
+                out.type_ = JsonValue::Type::kBool;
+                out.boolean_ = true;
+                return literal("true");
             case 'f':
-                out->type_ = JsonValue::Type::kBool;
-                return Literal("false");
+                out.type_ = JsonValue::Type::kBool;
+                return literal("false");
             case 'n':
-                out->type_ = JsonValue::Type::kNull;
-                return Literal("null");
+                out.type_ = JsonValue::Type::kNull;
+                return literal("null");
             default:
-                out->type_ = JsonValue::Type::kNumber;
-                return ParseNumber(&out->number_);
+                out.type_ = JsonValue::Type::kNumber;
+                return parseNumber(out.number_);
         }
     }
 
-    bool ParseObject(JsonValue* out, int depth) {
-        out->type_ = JsonValue::Type::kObject;
+    bool parseObject(JsonValue& out, int depth) {
+        out.type_ = JsonValue::Type::kObject;
         ++pos_;
-        SkipSpace();
-        if (!AtEnd() && Peek() == '}') {
+        skipSpace();
+        if (!atEnd() && peek() == '}') {
             ++pos_;
             return true;
         }
         for (;;) {
-            SkipSpace();
-            if (AtEnd() || Peek() != '"') return false;
+            skipSpace();
+            if (atEnd() || peek() != '"') return false;
             std::string key;
-            if (!ParseString(&key)) return false;
-            SkipSpace();
-            if (AtEnd() || Peek() != ':') return false;
+            if (!parseString(key)) return false;
+            skipSpace();
+            if (atEnd() || peek() != ':') return false;
             ++pos_;
-            SkipSpace();
+            skipSpace();
             JsonValue value;
-            if (!ParseValue(&value, depth + 1)) return false;
-            if (!out->object_.emplace(std::move(key), std::move(value)).second) return false;
-            SkipSpace();
-            if (AtEnd()) return false;
-            if (Peek() == '}') {
+            if (!parseValue(value, depth + 1)) return false;
+            if (!out.object_.emplace(std::move(key), std::move(value)).second) return false;
+            skipSpace();
+            if (atEnd()) return false;
+            if (peek() == '}') {
                 ++pos_;
                 return true;
             }
-            if (Peek() != ',') return false;
+            if (peek() != ',') return false;
             ++pos_;
         }
     }
 
-    bool ParseArray(JsonValue* out, int depth) {
-        out->type_ = JsonValue::Type::kArray;
+    bool parseArray(JsonValue& out, int depth) {
+        out.type_ = JsonValue::Type::kArray;
         ++pos_;
-        SkipSpace();
-        if (!AtEnd() && Peek() == ']') {
+        skipSpace();
+        if (!atEnd() && peek() == ']') {
             ++pos_;
             return true;
         }
         for (;;) {
-            SkipSpace();
+            skipSpace();
             JsonValue value;
-            if (!ParseValue(&value, depth + 1)) return false;
-            out->array_.push_back(std::move(value));
-            SkipSpace();
-            if (AtEnd()) return false;
-            if (Peek() == ']') {
+            if (!parseValue(value, depth + 1)) return false;
+            out.array_.push_back(std::move(value));
+            skipSpace();
+            if (atEnd()) return false;
+            if (peek() == ']') {
                 ++pos_;
                 return true;
             }
-            if (Peek() != ',') return false;
+            if (peek() != ',') return false;
             ++pos_;
         }
     }
 
-    bool Hex4(uint32_t* value) {
+    bool hex4(uint32_t& value) {
         if (text_.size() - pos_ < 4) return false;
         uint32_t v = 0;
         for (int i = 0; i < 4; ++i) {
@@ -135,35 +135,35 @@ class JsonParser {
             else
                 return false;
         }
-        *value = v;
+        value = v;
         return true;
     }
 
-    static void AppendUtf8(uint32_t cp, std::string* out) {
+    static void appendUtf8(uint32_t cp, std::string& out) {
         if (cp < 0x80) {
-            *out += static_cast<char>(cp);
+            out += static_cast<char>(cp);
         } else if (cp < 0x800) {
-            *out += static_cast<char>(0xC0 | (cp >> 6));
-            *out += static_cast<char>(0x80 | (cp & 0x3F));
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            *out += static_cast<char>(0xE0 | (cp >> 12));
-            *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *out += static_cast<char>(0x80 | (cp & 0x3F));
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
         } else {
-            *out += static_cast<char>(0xF0 | (cp >> 18));
-            *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *out += static_cast<char>(0x80 | (cp & 0x3F));
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
 
     // One UTF-8 sequence of raw text, checked for overlong forms and surrogates.
-    bool CopyUtf8(std::string* out) {
+    bool copyUtf8(std::string& out) {
         auto lead = static_cast<unsigned char>(text_[pos_]);
         int extra;
         uint32_t cp;
         if (lead < 0x80) {
-            *out += static_cast<char>(lead);
+            out += static_cast<char>(lead);
             ++pos_;
             return true;
         } else if ((lead & 0xE0) == 0xC0) {
@@ -186,64 +186,64 @@ class JsonParser {
         }
         static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
         if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        out->append(text_.substr(pos_, static_cast<size_t>(extra) + 1));
+        out.append(text_.substr(pos_, static_cast<size_t>(extra) + 1));
         pos_ += static_cast<size_t>(extra) + 1;
         return true;
     }
 
-    bool ParseString(std::string* out) {
+    bool parseString(std::string& out) {
         ++pos_;  // opening quote
         for (;;) {
-            if (AtEnd()) return false;
-            char c = Peek();
+            if (atEnd()) return false;
+            char c = peek();
             if (c == '"') {
                 ++pos_;
                 return true;
             }
             if (static_cast<unsigned char>(c) < 0x20) return false;
             if (c != '\\') {
-                if (!CopyUtf8(out)) return false;
+                if (!copyUtf8(out)) return false;
                 continue;
             }
             ++pos_;
-            if (AtEnd()) return false;
+            if (atEnd()) return false;
             char e = text_[pos_++];
             switch (e) {
                 case '"':
-                    *out += '"';
+                    out += '"';
                     break;
                 case '\\':
-                    *out += '\\';
+                    out += '\\';
                     break;
                 case '/':
-                    *out += '/';
+                    out += '/';
                     break;
                 case 'b':
-                    *out += '\b';
+                    out += '\b';
                     break;
                 case 'f':
-                    *out += '\f';
+                    out += '\f';
                     break;
                 case 'n':
-                    *out += '\n';
+                    out += '\n';
                     break;
                 case 'r':
-                    *out += '\r';
+                    out += '\r';
                     break;
                 case 't':
-                    *out += '\t';
+                    out += '\t';
                     break;
                 case 'u': {
                     uint32_t cp;
-                    if (!Hex4(&cp)) return false;
+                    if (!hex4(cp)) return false;
                     if (cp >= 0xDC00 && cp <= 0xDFFF) return false;
                     if (cp >= 0xD800 && cp <= 0xDBFF) {
                         uint32_t low;
-                        if (!Literal("\\u") || !Hex4(&low) || low < 0xDC00 || low > 0xDFFF)
+                        if (!literal("\\u") || !hex4(low) || low < 0xDC00 || low > 0xDFFF)
                             return false;
                         cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                     }
-                    AppendUtf8(cp, out);
+                    appendUtf8(cp, out);
                     break;
                 }
                 default:
@@ -252,42 +252,42 @@ class JsonParser {
         }
     }
 
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-    bool ParseNumber(double* out) {
+    bool parseNumber(double& out) {
         size_t start = pos_;
-        if (!AtEnd() && Peek() == '-') ++pos_;
-        if (AtEnd() || !IsDigit(Peek())) return false;
-        if (Peek() == '0') {
+        if (!atEnd() && peek() == '-') ++pos_;
+        if (atEnd() || !isDigit(peek())) return false;
+        if (peek() == '0') {
             ++pos_;
         } else {
-            while (!AtEnd() && IsDigit(Peek())) ++pos_;
+            while (!atEnd() && isDigit(peek())) ++pos_;
         }
-        if (!AtEnd() && Peek() == '.') {
+        if (!atEnd() && peek() == '.') {
             ++pos_;
-            if (AtEnd() || !IsDigit(Peek())) return false;
-            while (!AtEnd() && IsDigit(Peek())) ++pos_;
+            if (atEnd() || !isDigit(peek())) return false;
+            while (!atEnd() && isDigit(peek())) ++pos_;
         }
-        if (!AtEnd() && (Peek() == 'e' || Peek() == 'E')) {
+        if (!atEnd() && (peek() == 'e' || peek() == 'E')) {
             ++pos_;
-            if (!AtEnd() && (Peek() == '+' || Peek() == '-')) ++pos_;
-            if (AtEnd() || !IsDigit(Peek())) return false;
-            while (!AtEnd() && IsDigit(Peek())) ++pos_;
+            if (!atEnd() && (peek() == '+' || peek() == '-')) ++pos_;
+            if (atEnd() || !isDigit(peek())) return false;
+            while (!atEnd() && isDigit(peek())) ++pos_;
         }
         const char* first = text_.data() + start;
         const char* last = text_.data() + pos_;
-        auto [end, ec] = std::from_chars(first, last, *out);
-        return ec == std::errc() && end == last && std::isfinite(*out);
+        auto [end, ec] = std::from_chars(first, last, out);
+        return ec == std::errc() && end == last && std::isfinite(out);
     }
 
     std::string_view text_;
     size_t pos_ = 0;
 };
 
-std::optional<JsonValue> ParseJson(std::string_view text) {
+std::optional<JsonValue> parseJson(std::string_view text) {
     JsonValue value;
     JsonParser parser(text);
-    if (!parser.ParseDocument(&value)) return std::nullopt;
+    if (!parser.parseDocument(value)) return std::nullopt;
     return value;
 }
 

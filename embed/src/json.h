@@ -16,17 +16,17 @@ class JsonValue {
     enum class Type { kNull, kBool, kNumber, kString, kArray, kObject };
 
     Type type() const { return type_; }
-    bool IsNumber() const { return type_ == Type::kNumber; }
-    bool IsString() const { return type_ == Type::kString; }
-    bool IsArray() const { return type_ == Type::kArray; }
-    bool IsObject() const { return type_ == Type::kObject; }
+    bool isNumber() const { return type_ == Type::kNumber; }
+    bool isString() const { return type_ == Type::kString; }
+    bool isArray() const { return type_ == Type::kArray; }
+    bool isObject() const { return type_ == Type::kObject; }
 
     double number() const { return number_; }
     const std::string& string() const { return string_; }
     const std::vector<JsonValue>& array() const { return array_; }
     const std::map<std::string, JsonValue, std::less<>>& object() const { return object_; }
     // The member of an object, or nullptr when absent or not an object.
-    const JsonValue* Find(std::string_view key) const;
+    const JsonValue* find(std::string_view key) const;
 
   private:
     friend class JsonParser;
@@ -43,7 +43,7 @@ inline constexpr int kMaxJsonDepth = 64;
 
 // Parses the whole text; nullopt when it is not one strict JSON value (duplicate object
 // keys and numbers outside the double range are refused too).
-std::optional<JsonValue> ParseJson(std::string_view text);
+std::optional<JsonValue> parseJson(std::string_view text);
 
 }  // namespace ovem
 

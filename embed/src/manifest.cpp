@@ -8,7 +8,7 @@
 namespace ovem {
 namespace {
 
-bool IsPlainFileName(const std::string& name) {
+bool isPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (char c : name) {
         if (c == '/' || c == '\\' || c == '\0') return false;
@@ -16,79 +16,79 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
-bool ParseShape(const JsonValue& value, TensorSpec* spec) {
-    if (!value.IsArray() || value.array().size() > 8) return false;
+bool parseShape(const JsonValue& value, TensorInfo& tensor) {
+    if (!value.isArray() || value.array().size() > 8) return false;
     uint64_t count = 1;
     for (const JsonValue& dim : value.array()) {
-        if (!dim.IsNumber()) return false;
+        if (!dim.isNumber()) return false;
         double d = dim.number();
         if (d < 0 || d > static_cast<double>(kMaxTensorCount) || d != std::floor(d)) return false;
         auto n = static_cast<uint32_t>(d);
         count *= n;
         if (count > kMaxTensorCount) return false;
-        spec->shape.push_back(n);
+        tensor.shape.push_back(n);
     }
-    spec->count = count;
+    tensor.count = count;
     return true;
 }
 
-bool ParseQuantization(const JsonValue& value, TensorSpec* spec) {
-    const JsonValue* dtype = value.Find("dtype");
-    const JsonValue* min = value.Find("min");
-    const JsonValue* scale = value.Find("scale");
-    if (!dtype || !dtype->IsString() || dtype->string() != "uint8") return false;
-    if (!min || !min->IsNumber() || !scale || !scale->IsNumber()) return false;
-    spec->quantized = true;
-    spec->min = min->number();
-    spec->scale = scale->number();
+bool parseQuantization(const JsonValue& value, TensorInfo& tensor) {
+    const JsonValue* dtype = value.find("dtype");
+    const JsonValue* min = value.find("min");
+    const JsonValue* scale = value.find("scale");
+    if (!dtype || !dtype->isString() || dtype->string() != "uint8") return false;
+    if (!min || !min->isNumber() || !scale || !scale->isNumber()) return false;
+    tensor.quantized = true;
+    tensor.min = min->number();
+    tensor.scale = scale->number();
     return true;
 }
 
-bool ParseTensor(const JsonValue& value, TensorSpec* spec) {
-    const JsonValue* name = value.Find("name");
-    const JsonValue* shape = value.Find("shape");
-    const JsonValue* dtype = value.Find("dtype");
-    if (!name || !name->IsString() || name->string().empty()) return false;
-    if (!dtype || !dtype->IsString() || dtype->string() != "float32") return false;
-    if (!shape || !ParseShape(*shape, spec)) return false;
-    spec->name = name->string();
-    const JsonValue* quantization = value.Find("quantization");
-    return !quantization || ParseQuantization(*quantization, spec);
+bool parseTensor(const JsonValue& value, TensorInfo& tensor) {
+    const JsonValue* name = value.find("name");
+    const JsonValue* shape = value.find("shape");
+    const JsonValue* dtype = value.find("dtype");
+    if (!name || !name->isString() || name->string().empty()) return false;
+    if (!dtype || !dtype->isString() || dtype->string() != "float32") return false;
+    if (!shape || !parseShape(*shape, tensor)) return false;
+    tensor.name = name->string();
+    const JsonValue* quantization = value.find("quantization");
+    return !quantization || parseQuantization(*quantization, tensor);
 }
 
-bool ParseGroup(const JsonValue& value, std::set<std::string, std::less<>>* names,
-                WeightGroup* group) {
-    const JsonValue* paths = value.Find("paths");
-    const JsonValue* weights = value.Find("weights");
-    if (!paths || !paths->IsArray() || paths->array().empty()) return false;
-    if (!weights || !weights->IsArray() || weights->array().empty()) return false;
+bool parseGroup(const JsonValue& value, std::set<std::string, std::less<>>& names,
+                WeightGroup& group) {
+    const JsonValue* paths = value.find("paths");
+    const JsonValue* weights = value.find("weights");
+    if (!paths || !paths->isArray() || paths->array().empty()) return false;
+    if (!weights || !weights->isArray() || weights->array().empty()) return false;
     for (const JsonValue& path : paths->array()) {
-        if (!path.IsString() || !IsPlainFileName(path.string())) return false;
-        group->paths.push_back(path.string());
+        if (!path.isString() || !isPlainFileName(path.string())) return false;
+        group.paths.push_back(path.string());
     }
     for (const JsonValue& weight : weights->array()) {
-        TensorSpec spec;
-        if (!ParseTensor(weight, &spec)) return false;
-        if (!names->insert(spec.name).second) return false;
-        group->tensors.push_back(std::move(spec));
+        TensorInfo tensor;
+        if (!parseTensor(weight, tensor)) return false;
+        if (!names.insert(tensor.name).second) return false;
+        group.tensors.push_back(std::move(tensor));
     }
     return true;
 }
 
 }  // namespace
 
-Status ParseManifest(std::string_view text, Manifest* out) {
+Status parseManifest(std::string_view text, Manifest& out) {
     if (text.size() > kMaxManifestBytes) return Status::kManifest;
-    std::optional<JsonValue> root = ParseJson(text);
-    if (!root || !root->IsArray() || root->array().empty()) return Status::kManifest;
+    std::optional<JsonValue> root = parseJson(text);
+    if (!root || !root->isArray() || root->array().empty()) return Status::kManifest;
     Manifest manifest;
     std::set<std::string, std::less<>> names;
     for (const JsonValue& value : root->array()) {
         WeightGroup group;
-        if (!ParseGroup(value, &names, &group)) return Status::kManifest;
+        if (!parseGroup(value, names, group)) return Status::kManifest;
         manifest.groups.push_back(std::move(group));
     }
-    *out = std::move(manifest);
+    out = std::move(manifest);
     return Status::kOk;
 }
 

@@ -12,7 +12,7 @@
 
 namespace ovem {
 
-struct TensorSpec {
+struct TensorInfo {
     std::string name;
     std::vector<uint32_t> shape;
     uint64_t count = 0;      // product of the shape
@@ -20,12 +20,12 @@ struct TensorSpec {
     double min = 0;
     double scale = 0;
 
-    uint64_t StoredBytes() const { return quantized ? count : count * 4; }
+    uint64_t storedBytes() const { return quantized ? count : count * 4; }
 };
 
 struct WeightGroup {
     std::vector<std::string> paths;  // file names, read one after another
-    std::vector<TensorSpec> tensors;
+    std::vector<TensorInfo> tensors;
 };
 
 struct Manifest {
@@ -39,7 +39,7 @@ inline constexpr uint64_t kMaxTensorCount = uint64_t{1} << 28;
 // kOk, or kManifest when the text is not strict JSON of the manifest's form: a non-empty
 // array of groups with non-empty "paths" (plain file names) and "weights" (unique names,
 // a shape of integers, dtype "float32", optional quantization {dtype "uint8", min, scale}).
-Status ParseManifest(std::string_view text, Manifest* out);
+Status parseManifest(std::string_view text, Manifest& out);
 
 }  // namespace ovem
 

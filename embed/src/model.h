@@ -24,13 +24,13 @@ class Model {
     int kind() const { return kind_; }
     const std::vector<Tensor>& tensors() const { return tensors_; }
     size_t weightCount() const { return weights_.size(); }
-    const float* Data(const Tensor& tensor) const { return weights_.data() + tensor.offset; }
+    const float* data(const Tensor& tensor) const { return weights_.data() + tensor.offset; }
     // nullptr when the network has no tensor of that name.
-    const Tensor* Find(std::string_view name) const;
+    const Tensor* find(std::string_view name) const;
 
   private:
-    friend Status LoadModel(int kind, const std::string& manifestPath, const std::string* sumsPath,
-                            Model* out);
+    friend Status loadModel(int kind, const std::string& manifestPath, const std::string* sumsPath,
+                            Model& out);
     int kind_ = 0;
     std::vector<Tensor> tensors_;
     std::map<std::string, size_t, std::less<>> index_;
@@ -39,9 +39,9 @@ class Model {
 
 // Loads the network of the given kind; with a non-null sumsPath the manifest and weight
 // files are checked against that sums file first. The codes are those of OvEmLoadModel.
-// *out is written only on success.
-Status LoadModel(int kind, const std::string& manifestPath, const std::string* sumsPath,
-                 Model* out);
+// out is written only on success.
+Status loadModel(int kind, const std::string& manifestPath, const std::string* sumsPath,
+                 Model& out);
 
 }  // namespace ovem
 

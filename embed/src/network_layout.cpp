@@ -10,13 +10,13 @@ namespace ovem {
 namespace {
 
 // Appends with += (the + operator trips a false -Wrestrict in g++ 12).
-std::string Cat(const std::string& a, const char* b) {
+std::string cat(const std::string& a, const char* b) {
     std::string s = a;
     s += b;
     return s;
 }
 
-void AddLandmarkLayout(std::vector<ExpectedTensor>* out) {
+void addLandmarkLayout(std::vector<ExpectedTensor>& out) {
     static constexpr uint32_t kChannels[4] = {32, 64, 128, 256};
     uint32_t in = 3;
     for (int block = 0; block < 4; ++block) {
@@ -28,32 +28,32 @@ void AddLandmarkLayout(std::vector<ExpectedTensor>* out) {
             layer += "/conv";
             layer += std::to_string(conv);
             if (block == 0 && conv == 0) {
-                out->push_back({Cat(layer, "/filters"), {3, 3, in, c}});
+                out.push_back({cat(layer, "/filters"), {3, 3, in, c}});
             } else {
-                out->push_back({Cat(layer, "/depthwise_filter"), {3, 3, in, 1}});
-                out->push_back({Cat(layer, "/pointwise_filter"), {1, 1, in, c}});
+                out.push_back({cat(layer, "/depthwise_filter"), {3, 3, in, 1}});
+                out.push_back({cat(layer, "/pointwise_filter"), {1, 1, in, c}});
             }
-            out->push_back({Cat(layer, "/bias"), {c}});
+            out.push_back({cat(layer, "/bias"), {c}});
             in = c;
         }
     }
-    out->push_back({"fc/weights", {256, 136}});
-    out->push_back({"fc/bias", {136}});
+    out.push_back({"fc/weights", {256, 136}});
+    out.push_back({"fc/bias", {136}});
 }
 
-void AddScaledConv(const std::string& layer, uint32_t k, uint32_t in, uint32_t out_channels,
-                   std::vector<ExpectedTensor>* out) {
-    out->push_back({Cat(layer, "/conv/filters"), {k, k, in, out_channels}});
-    out->push_back({Cat(layer, "/conv/bias"), {out_channels}});
-    out->push_back({Cat(layer, "/scale/weights"), {out_channels}});
-    out->push_back({Cat(layer, "/scale/biases"), {out_channels}});
+void addScaledConv(const std::string& layer, uint32_t k, uint32_t in, uint32_t outChannels,
+                   std::vector<ExpectedTensor>& out) {
+    out.push_back({cat(layer, "/conv/filters"), {k, k, in, outChannels}});
+    out.push_back({cat(layer, "/conv/bias"), {outChannels}});
+    out.push_back({cat(layer, "/scale/weights"), {outChannels}});
+    out.push_back({cat(layer, "/scale/biases"), {outChannels}});
 }
 
-void AddEmbeddingLayout(std::vector<ExpectedTensor>* out) {
-    out->push_back({"conv32_down/conv/filters", {7, 7, 3, 32}});
-    out->push_back({"conv32_down/conv/bias", {32}});
-    out->push_back({"conv32_down/scale/weights", {32}});
-    out->push_back({"conv32_down/scale/biases", {32}});
+void addEmbeddingLayout(std::vector<ExpectedTensor>& out) {
+    out.push_back({"conv32_down/conv/filters", {7, 7, 3, 32}});
+    out.push_back({"conv32_down/conv/bias", {32}});
+    out.push_back({"conv32_down/scale/weights", {32}});
+    out.push_back({"conv32_down/scale/biases", {32}});
     struct Block {
         const char* name;
         uint32_t in;
@@ -68,18 +68,18 @@ void AddEmbeddingLayout(std::vector<ExpectedTensor>* out) {
     };
     for (const Block& b : kBlocks) {
         std::string name = b.name;
-        AddScaledConv(Cat(name, "/conv1"), 3, b.in, b.out, out);
-        AddScaledConv(Cat(name, "/conv2"), 3, b.out, b.out, out);
+        addScaledConv(cat(name, "/conv1"), 3, b.in, b.out, out);
+        addScaledConv(cat(name, "/conv2"), 3, b.out, b.out, out);
     }
-    out->push_back({"fc", {256, 128}});
+    out.push_back({"fc", {256, 128}});
 }
 
 }  // namespace
 
-std::vector<ExpectedTensor> NetworkLayout(int kind) {
+std::vector<ExpectedTensor> networkLayout(int kind) {
     std::vector<ExpectedTensor> layout;
-    if (kind == OVEM_MODEL_LANDMARKS68) AddLandmarkLayout(&layout);
-    if (kind == OVEM_MODEL_EMBEDDING128) AddEmbeddingLayout(&layout);
+    if (kind == OVEM_MODEL_LANDMARKS68) addLandmarkLayout(layout);
+    if (kind == OVEM_MODEL_EMBEDDING128) addEmbeddingLayout(layout);
     return layout;
 }
 

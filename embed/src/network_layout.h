@@ -15,7 +15,7 @@ struct ExpectedTensor {
 };
 
 // Empty for an unknown kind.
-std::vector<ExpectedTensor> NetworkLayout(int kind);
+std::vector<ExpectedTensor> networkLayout(int kind);
 
 }  // namespace ovem
 

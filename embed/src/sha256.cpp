@@ -15,27 +15,27 @@ constexpr uint32_t kRound[64] = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-constexpr uint32_t Rotr(uint32_t x, int n) {
+constexpr uint32_t rotr(uint32_t x, int n) {
     return (x >> n) | (x << (32 - n));
 }
 
-void Compress(uint32_t state[8], const uint8_t block[64]) {
+void compress(uint32_t state[8], const uint8_t block[64]) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i) {
         w[i] = (uint32_t{block[4 * i]} << 24) | (uint32_t{block[4 * i + 1]} << 16) |
                (uint32_t{block[4 * i + 2]} << 8) | uint32_t{block[4 * i + 3]};
     }
     for (int i = 16; i < 64; ++i) {
-        uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
         uint32_t t1 =
-            h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-        uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+            h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
+        uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         h = g;
         g = f;
         f = e;
@@ -57,13 +57,13 @@ void Compress(uint32_t state[8], const uint8_t block[64]) {
 
 }  // namespace
 
-Sha256Digest Sha256(std::string_view bytes) {
+Sha256Digest sha256(std::string_view bytes) {
     uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t size = bytes.size();
     size_t full = size / 64 * 64;
-    for (size_t i = 0; i < full; i += 64) Compress(state, data + i);
+    for (size_t i = 0; i < full; i += 64) compress(state, data + i);
 
     // Padding: 0x80, zeros, the bit length big-endian, in one or two final blocks.
     uint8_t tail[128] = {};
@@ -73,7 +73,7 @@ Sha256Digest Sha256(std::string_view bytes) {
     size_t tailSize = rest < 56 ? 64 : 128;
     uint64_t bits = static_cast<uint64_t>(size) * 8;
     for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (size_t i = 0; i < tailSize; i += 64) Compress(state, tail + i);
+    for (size_t i = 0; i < tailSize; i += 64) compress(state, tail + i);
 
     Sha256Digest digest;
     for (int i = 0; i < 8; ++i) {
@@ -85,11 +85,11 @@ Sha256Digest Sha256(std::string_view bytes) {
     return digest;
 }
 
-std::string Sha256Hex(std::string_view bytes) {
+std::string sha256Hex(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(64);
-    for (uint8_t b : Sha256(bytes)) {
+    for (uint8_t b : sha256(bytes)) {
         hex += kHex[b >> 4];
         hex += kHex[b & 15];
     }

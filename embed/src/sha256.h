@@ -11,9 +11,9 @@ namespace ovem {
 
 using Sha256Digest = std::array<uint8_t, 32>;
 
-Sha256Digest Sha256(std::string_view bytes);
+Sha256Digest sha256(std::string_view bytes);
 // 64 lower-case hex digits.
-std::string Sha256Hex(std::string_view bytes);
+std::string sha256Hex(std::string_view bytes);
 
 }  // namespace ovem
 

@@ -8,29 +8,29 @@
 namespace {
 
 using ovem::JsonValue;
-using ovem::ParseJson;
+using ovem::parseJson;
 
 TEST(EmJson, ReadsNestedValues) {
-    auto v = ParseJson(R"( {"a": [1, -2.5e1, 0.125, true, false, null], "b": {"c": "d"}} )");
+    auto v = parseJson(R"( {"a": [1, -2.5e1, 0.125, true, false, null], "b": {"c": "d"}} )");
     ASSERT_TRUE(v);
-    ASSERT_TRUE(v->IsObject());
-    const JsonValue* a = v->Find("a");
-    ASSERT_TRUE(a && a->IsArray());
+    ASSERT_TRUE(v->isObject());
+    const JsonValue* a = v->find("a");
+    ASSERT_TRUE(a && a->isArray());
     ASSERT_EQ(a->array().size(), 6u);
     EXPECT_EQ(a->array()[0].number(), 1.0);
     EXPECT_EQ(a->array()[1].number(), -25.0);
     EXPECT_EQ(a->array()[2].number(), 0.125);
     EXPECT_EQ(a->array()[3].type(), JsonValue::Type::kBool);
     EXPECT_EQ(a->array()[5].type(), JsonValue::Type::kNull);
-    const JsonValue* b = v->Find("b");
-    ASSERT_TRUE(b && b->Find("c"));
-    EXPECT_EQ(b->Find("c")->string(), "d");
-    EXPECT_EQ(v->Find("missing"), nullptr);
-    EXPECT_EQ(a->Find("a"), nullptr);  // not an object
+    const JsonValue* b = v->find("b");
+    ASSERT_TRUE(b && b->find("c"));
+    EXPECT_EQ(b->find("c")->string(), "d");
+    EXPECT_EQ(v->find("missing"), nullptr);
+    EXPECT_EQ(a->find("a"), nullptr);  // not an object
 }
 
 TEST(EmJson, DecodesEscapesAndUtf8) {
-    auto v = ParseJson(R"(["\"\\\/\b\f\n\r\t", "\u00e9\u20ac", "\ud83d\ude00", "é"])");
+    auto v = parseJson(R"(["\"\\\/\b\f\n\r\t", "\u00e9\u20ac", "\ud83d\ude00", "é"])");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->array()[0].string(), "\"\\/\b\f\n\r\t");
     EXPECT_EQ(v->array()[1].string(), "\xC3\xA9\xE2\x82\xAC");
@@ -39,11 +39,11 @@ TEST(EmJson, DecodesEscapesAndUtf8) {
 }
 
 TEST(EmJson, ReadsEmptyContainersAndScalars) {
-    EXPECT_TRUE(ParseJson("[]"));
-    EXPECT_TRUE(ParseJson("{}"));
-    EXPECT_TRUE(ParseJson(" 0 "));
-    EXPECT_TRUE(ParseJson("-0.0e+0"));
-    EXPECT_TRUE(ParseJson("\"\""));
+    EXPECT_TRUE(parseJson("[]"));
+    EXPECT_TRUE(parseJson("{}"));
+    EXPECT_TRUE(parseJson(" 0 "));
+    EXPECT_TRUE(parseJson("-0.0e+0"));
+    EXPECT_TRUE(parseJson("\"\""));
 }
 
 TEST(EmJson, RefusesWhatStrictJsonForbids) {
@@ -84,7 +84,7 @@ TEST(EmJson, RefusesWhatStrictJsonForbids) {
         "{",
         "]",
     };
-    for (const char* text : bad) EXPECT_FALSE(ParseJson(text)) << text;
+    for (const char* text : bad) EXPECT_FALSE(parseJson(text)) << text;
 }
 
 TEST(EmJson, RefusesInvalidUtf8) {
@@ -97,18 +97,18 @@ TEST(EmJson, RefusesInvalidUtf8) {
         "[\"\xFF\"]",
         std::string("[\"a\0b\"]", 7),  // control character inside a string
     };
-    for (const std::string& text : bad) EXPECT_FALSE(ParseJson(text)) << text;
+    for (const std::string& text : bad) EXPECT_FALSE(parseJson(text)) << text;
 }
 
 TEST(EmJson, BoundsNesting) {
     std::string ok(ovem::kMaxJsonDepth, '[');
     ok.append(ovem::kMaxJsonDepth, ']');
-    EXPECT_TRUE(ParseJson(ok));
+    EXPECT_TRUE(parseJson(ok));
     std::string deep(ovem::kMaxJsonDepth + 2, '[');
     deep.append(ovem::kMaxJsonDepth + 2, ']');
-    EXPECT_FALSE(ParseJson(deep));
+    EXPECT_FALSE(parseJson(deep));
     std::string huge(100000, '[');  // would overflow the stack without the bound
-    EXPECT_FALSE(ParseJson(huge));
+    EXPECT_FALSE(parseJson(huge));
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 
 namespace {
 
-using ovem_test::FakeNetwork;
+using ovem_test::fakeNetwork;
 using ovem_test::FakeTensor;
-using ovem_test::FindTensor;
-using ovem_test::FloatBytes;
+using ovem_test::findTensor;
+using ovem_test::floatBytes;
 using ovem_test::ModelFolder;
 
 // Owns a loaded model.
@@ -29,7 +29,7 @@ struct Loaded {
     ~Loaded() { OvEmFreeModel(model); }
 };
 
-std::vector<float> Values(const OvEmModel* model, const char* name) {
+std::vector<float> values(const OvEmModel* model, const char* name) {
     const float* data = nullptr;
     uint64_t count = 0;
     EXPECT_EQ(OvEmModelTensor(model, name, &data, &count), OVEM_OK) << name;
@@ -39,9 +39,9 @@ std::vector<float> Values(const OvEmModel* model, const char* name) {
 TEST(EmLoad, FakeNetworksOfBothKinds) {
     for (int kind : {OVEM_MODEL_LANDMARKS68, OVEM_MODEL_EMBEDDING128}) {
         ModelFolder folder;
-        std::vector<FakeTensor> tensors = FakeNetwork(kind);
-        std::string sums = folder.SumsPath();
-        Loaded m(kind, folder.WriteModel(tensors), &sums);
+        std::vector<FakeTensor> tensors = fakeNetwork(kind);
+        std::string sums = folder.sumsPath();
+        Loaded m(kind, folder.writeModel(tensors), &sums);
         ASSERT_EQ(m.result, OVEM_OK) << OvEmResultText(m.result);
         int gotKind = 0;
         uint32_t tensorCount = 0;
@@ -54,7 +54,7 @@ TEST(EmLoad, FakeNetworksOfBothKinds) {
         EXPECT_EQ(weights, expected);
         // Each value is min + scale x byte of its own position.
         const FakeTensor& last = tensors.back();
-        std::vector<float> v = Values(m.model, last.name.c_str());
+        std::vector<float> v = values(m.model, last.name.c_str());
         ASSERT_EQ(v.size(), last.bytes.size());
         for (size_t i = 0; i < v.size(); ++i) {
             ASSERT_EQ(v[i],
@@ -65,32 +65,32 @@ TEST(EmLoad, FakeNetworksOfBothKinds) {
 
 TEST(EmLoad, DequantisesAsWorkedOutByHand) {
     ModelFolder folder;
-    std::vector<FakeTensor> tensors = FakeNetwork(OVEM_MODEL_LANDMARKS68);
-    FakeTensor* bias = FindTensor(&tensors, "fc/bias");
+    std::vector<FakeTensor> tensors = fakeNetwork(OVEM_MODEL_LANDMARKS68);
+    FakeTensor* bias = findTensor(tensors, "fc/bias");
     bias->min = -1.5;
     bias->scale = 0.25;
     bias->bytes[0] = 0;
     bias->bytes[1] = 1;
     bias->bytes[2] = 6;
     bias->bytes[3] = static_cast<char>(255);
-    FakeTensor* plain = FindTensor(&tensors, "dense0/conv0/bias");
+    FakeTensor* plain = findTensor(tensors, "dense0/conv0/bias");
     plain->quantized = false;
     std::vector<float> floats(32, 0.0f);
     floats[0] = 1.5f;
     floats[1] = -2.25f;
     floats[31] = 1e-3f;
-    plain->bytes = FloatBytes(floats);
+    plain->bytes = floatBytes(floats);
     // Two files: the split falls inside a tensor.
-    Loaded m(OVEM_MODEL_LANDMARKS68, folder.WriteModel(tensors, 2), nullptr);
+    Loaded m(OVEM_MODEL_LANDMARKS68, folder.writeModel(tensors, 2), nullptr);
     ASSERT_EQ(m.result, OVEM_OK) << OvEmResultText(m.result);
 
-    std::vector<float> b = Values(m.model, "fc/bias");
+    std::vector<float> b = values(m.model, "fc/bias");
     ASSERT_EQ(b.size(), 136u);
     EXPECT_EQ(b[0], -1.5f);   // -1.5 + 0.25 x 0
     EXPECT_EQ(b[1], -1.25f);  // -1.5 + 0.25 x 1
     EXPECT_EQ(b[2], 0.0f);    // -1.5 + 0.25 x 6
     EXPECT_EQ(b[3], 62.25f);  // -1.5 + 0.25 x 255
-    EXPECT_EQ(Values(m.model, "dense0/conv0/bias"), floats);
+    EXPECT_EQ(values(m.model, "dense0/conv0/bias"), floats);
 
     const float* data = nullptr;
     uint64_t count = 0;
@@ -100,114 +100,114 @@ TEST(EmLoad, DequantisesAsWorkedOutByHand) {
 
 class EmDamaged : public ::testing::Test {
   protected:
-    int LoadChecked() {
-        std::string sums = folder_.SumsPath();
-        Loaded m(OVEM_MODEL_LANDMARKS68, folder_.Path("m.json"), &sums);
+    int loadChecked() {
+        std::string sums = folder_.sumsPath();
+        Loaded m(OVEM_MODEL_LANDMARKS68, folder_.path("m.json"), &sums);
         EXPECT_EQ(m.model == nullptr, m.result != OVEM_OK);
         return m.result;
     }
-    int LoadUnchecked() {
-        Loaded m(OVEM_MODEL_LANDMARKS68, folder_.Path("m.json"), nullptr);
+    int loadUnchecked() {
+        Loaded m(OVEM_MODEL_LANDMARKS68, folder_.path("m.json"), nullptr);
         EXPECT_EQ(m.model == nullptr, m.result != OVEM_OK);
         return m.result;
     }
     ModelFolder folder_;
-    std::vector<FakeTensor> tensors_ = FakeNetwork(OVEM_MODEL_LANDMARKS68);
+    std::vector<FakeTensor> tensors_ = fakeNetwork(OVEM_MODEL_LANDMARKS68);
 };
 
 TEST_F(EmDamaged, MissingFiles) {
-    folder_.WriteModel(tensors_);
-    std::string sums = folder_.SumsPath();
-    Loaded noManifest(OVEM_MODEL_LANDMARKS68, folder_.Path("none.json"), nullptr);
+    folder_.writeModel(tensors_);
+    std::string sums = folder_.sumsPath();
+    Loaded noManifest(OVEM_MODEL_LANDMARKS68, folder_.path("none.json"), nullptr);
     EXPECT_EQ(noManifest.result, OVEM_E_MISSING_FILE);
-    Loaded folderAsManifest(OVEM_MODEL_LANDMARKS68, folder_.Path(""), nullptr);
+    Loaded folderAsManifest(OVEM_MODEL_LANDMARKS68, folder_.path(""), nullptr);
     EXPECT_EQ(folderAsManifest.result, OVEM_E_MISSING_FILE);
-    std::string noSums = folder_.Path("no-sums");
-    Loaded sumsMissing(OVEM_MODEL_LANDMARKS68, folder_.Path("m.json"), &noSums);
+    std::string noSums = folder_.path("no-sums");
+    Loaded sumsMissing(OVEM_MODEL_LANDMARKS68, folder_.path("m.json"), &noSums);
     EXPECT_EQ(sumsMissing.result, OVEM_E_MISSING_FILE);
-    ASSERT_EQ(std::remove(folder_.Path("w1.bin").c_str()), 0);
-    EXPECT_EQ(LoadUnchecked(), OVEM_E_MISSING_FILE);
+    ASSERT_EQ(std::remove(folder_.path("w1.bin").c_str()), 0);
+    EXPECT_EQ(loadUnchecked(), OVEM_E_MISSING_FILE);
 }
 
 TEST_F(EmDamaged, TruncatedAndOverlongWeights) {
-    folder_.WriteModel(tensors_);
-    std::string bin = folder_.Read("w1.bin");
-    folder_.Write("w1.bin", bin.substr(0, bin.size() - 1));
-    EXPECT_EQ(LoadUnchecked(), OVEM_E_TRUNCATED);
-    folder_.Write("w1.bin", "");
-    EXPECT_EQ(LoadUnchecked(), OVEM_E_TRUNCATED);
-    folder_.Write("w1.bin", bin + '\0');
-    EXPECT_EQ(LoadUnchecked(), OVEM_E_EXCESS_DATA);
-    folder_.Write("w1.bin", bin);
-    EXPECT_EQ(LoadUnchecked(), OVEM_OK);
+    folder_.writeModel(tensors_);
+    std::string bin = folder_.read("w1.bin");
+    folder_.write("w1.bin", bin.substr(0, bin.size() - 1));
+    EXPECT_EQ(loadUnchecked(), OVEM_E_TRUNCATED);
+    folder_.write("w1.bin", "");
+    EXPECT_EQ(loadUnchecked(), OVEM_E_TRUNCATED);
+    folder_.write("w1.bin", bin + '\0');
+    EXPECT_EQ(loadUnchecked(), OVEM_E_EXCESS_DATA);
+    folder_.write("w1.bin", bin);
+    EXPECT_EQ(loadUnchecked(), OVEM_OK);
 }
 
 TEST_F(EmDamaged, WrongChecksums) {
-    folder_.WriteModel(tensors_);
-    EXPECT_EQ(LoadChecked(), OVEM_OK);
-    std::string bin = folder_.Read("w1.bin");
+    folder_.writeModel(tensors_);
+    EXPECT_EQ(loadChecked(), OVEM_OK);
+    std::string bin = folder_.read("w1.bin");
     std::string flipped = bin;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 1);
-    folder_.Write("w1.bin", flipped);
-    EXPECT_EQ(LoadChecked(), OVEM_E_CHECKSUM);
-    EXPECT_EQ(LoadUnchecked(), OVEM_OK);  // the same bytes load when no sums are asked for
-    folder_.Write("w1.bin", bin);
+    folder_.write("w1.bin", flipped);
+    EXPECT_EQ(loadChecked(), OVEM_E_CHECKSUM);
+    EXPECT_EQ(loadUnchecked(), OVEM_OK);  // the same bytes load when no sums are asked for
+    folder_.write("w1.bin", bin);
 
     // A changed manifest, a file the sums do not list, a malformed sums file.
-    std::string manifest = folder_.Read("m.json");
-    folder_.Write("m.json", manifest + " ");
-    EXPECT_EQ(LoadChecked(), OVEM_E_CHECKSUM);
-    folder_.Write("m.json", manifest);
-    std::string sums = folder_.Read("sums");
-    folder_.Write("sums", sums.substr(sums.find('\n') + 1));  // drops the w1.bin line
-    EXPECT_EQ(LoadChecked(), OVEM_E_CHECKSUM);
-    folder_.Write("sums", "not a sum  w1.bin\n");
-    EXPECT_EQ(LoadChecked(), OVEM_E_CHECKSUM);
-    folder_.Write("sums", sums + sums);  // every name twice
-    EXPECT_EQ(LoadChecked(), OVEM_E_CHECKSUM);
+    std::string manifest = folder_.read("m.json");
+    folder_.write("m.json", manifest + " ");
+    EXPECT_EQ(loadChecked(), OVEM_E_CHECKSUM);
+    folder_.write("m.json", manifest);
+    std::string sums = folder_.read("sums");
+    folder_.write("sums", sums.substr(sums.find('\n') + 1));  // drops the w1.bin line
+    EXPECT_EQ(loadChecked(), OVEM_E_CHECKSUM);
+    folder_.write("sums", "not a sum  w1.bin\n");
+    EXPECT_EQ(loadChecked(), OVEM_E_CHECKSUM);
+    folder_.write("sums", sums + sums);  // every name twice
+    EXPECT_EQ(loadChecked(), OVEM_E_CHECKSUM);
     // Upper-case hex and sha256sum's binary marker are read too.
     size_t firstEnd = sums.find('\n');
     std::string relisted = sums.substr(0, 64);
     for (char& c : relisted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     relisted += " *w1.bin\r\n\n";
     relisted += sums.substr(firstEnd + 1);
-    folder_.Write("sums", relisted);
-    EXPECT_EQ(LoadChecked(), OVEM_OK);
+    folder_.write("sums", relisted);
+    EXPECT_EQ(loadChecked(), OVEM_OK);
 }
 
 TEST_F(EmDamaged, WrongShapes) {
     std::vector<FakeTensor> swapped = tensors_;
-    std::swap(FindTensor(&swapped, "fc/weights")->shape[0],
-              FindTensor(&swapped, "fc/weights")->shape[1]);
-    folder_.WriteModel(swapped);
-    EXPECT_EQ(LoadChecked(), OVEM_E_SHAPE);
+    std::swap(findTensor(swapped, "fc/weights")->shape[0],
+              findTensor(swapped, "fc/weights")->shape[1]);
+    folder_.writeModel(swapped);
+    EXPECT_EQ(loadChecked(), OVEM_E_SHAPE);
 
     std::vector<FakeTensor> renamed = tensors_;
-    FindTensor(&renamed, "dense3/conv3/bias")->name = "dense3/conv3/biases";
-    folder_.WriteModel(renamed);
-    EXPECT_EQ(LoadChecked(), OVEM_E_SHAPE);
+    findTensor(renamed, "dense3/conv3/bias")->name = "dense3/conv3/biases";
+    folder_.writeModel(renamed);
+    EXPECT_EQ(loadChecked(), OVEM_E_SHAPE);
 
     std::vector<FakeTensor> missing = tensors_;
     missing.pop_back();
-    folder_.WriteModel(missing);
-    EXPECT_EQ(LoadChecked(), OVEM_E_SHAPE);
+    folder_.writeModel(missing);
+    EXPECT_EQ(loadChecked(), OVEM_E_SHAPE);
 
     std::vector<FakeTensor> extra = tensors_;
     extra.push_back(extra.back());
     extra.back().name = "fc/extra";
-    folder_.WriteModel(extra);
-    EXPECT_EQ(LoadChecked(), OVEM_E_SHAPE);
+    folder_.writeModel(extra);
+    EXPECT_EQ(loadChecked(), OVEM_E_SHAPE);
 
     // The landmark files are not the embedding network.
-    folder_.WriteModel(tensors_);
-    std::string sums = folder_.SumsPath();
-    Loaded wrongKind(OVEM_MODEL_EMBEDDING128, folder_.Path("m.json"), &sums);
+    folder_.writeModel(tensors_);
+    std::string sums = folder_.sumsPath();
+    Loaded wrongKind(OVEM_MODEL_EMBEDDING128, folder_.path("m.json"), &sums);
     EXPECT_EQ(wrongKind.result, OVEM_E_SHAPE);
 }
 
 TEST_F(EmDamaged, MalformedManifests) {
-    folder_.WriteModel(tensors_);
-    std::string manifest = folder_.Read("m.json");
+    folder_.writeModel(tensors_);
+    std::string manifest = folder_.read("m.json");
     const std::string bad[] = {
         manifest.substr(0, manifest.size() / 2),  // cut
         manifest.substr(0, manifest.rfind(']')),
@@ -219,29 +219,29 @@ TEST_F(EmDamaged, MalformedManifests) {
         std::string(manifest).replace(manifest.find("w1.bin"), 6, "../bin"),
     };
     for (const std::string& text : bad) {
-        folder_.Write("m.json", text);
-        EXPECT_EQ(LoadUnchecked(), OVEM_E_MANIFEST) << text.substr(0, 80);
+        folder_.write("m.json", text);
+        EXPECT_EQ(loadUnchecked(), OVEM_E_MANIFEST) << text.substr(0, 80);
     }
 }
 
 TEST_F(EmDamaged, NonFiniteWeights) {
-    FakeTensor* plain = FindTensor(&tensors_, "dense1/conv0/bias");
+    FakeTensor* plain = findTensor(tensors_, "dense1/conv0/bias");
     plain->quantized = false;
     std::vector<float> v(64, 0.5f);
     v[7] = std::numeric_limits<float>::quiet_NaN();
-    plain->bytes = FloatBytes(v);
-    folder_.WriteModel(tensors_);
-    EXPECT_EQ(LoadChecked(), OVEM_E_VALUE);
+    plain->bytes = floatBytes(v);
+    folder_.writeModel(tensors_);
+    EXPECT_EQ(loadChecked(), OVEM_E_VALUE);
     v[7] = std::numeric_limits<float>::infinity();
-    plain->bytes = FloatBytes(v);
-    folder_.WriteModel(tensors_);
-    EXPECT_EQ(LoadChecked(), OVEM_E_VALUE);
+    plain->bytes = floatBytes(v);
+    folder_.writeModel(tensors_);
+    EXPECT_EQ(loadChecked(), OVEM_E_VALUE);
     // A scale that overflows float for the larger bytes.
     plain->quantized = true;
     plain->bytes.assign(64, '\0');
     plain->scale = 1e38;
-    folder_.WriteModel(tensors_);
-    EXPECT_EQ(LoadChecked(), OVEM_E_VALUE);
+    folder_.writeModel(tensors_);
+    EXPECT_EQ(loadChecked(), OVEM_E_VALUE);
 }
 
 TEST(EmApi, ArgumentsAndTexts) {

@@ -8,7 +8,7 @@
 namespace {
 
 using ovem::Manifest;
-using ovem::ParseManifest;
+using ovem::parseManifest;
 using ovem::Status;
 
 constexpr const char* kTwoGroups = R"([
@@ -22,7 +22,7 @@ constexpr const char* kTwoGroups = R"([
 
 TEST(EmManifest, ReadsGroupsInOrder) {
     Manifest m;
-    ASSERT_EQ(ParseManifest(kTwoGroups, &m), Status::kOk);
+    ASSERT_EQ(parseManifest(kTwoGroups, m), Status::kOk);
     ASSERT_EQ(m.groups.size(), 2u);
     EXPECT_EQ(m.groups[0].paths, (std::vector<std::string>{"a.bin", "b.bin"}));
     ASSERT_EQ(m.groups[0].tensors.size(), 2u);
@@ -33,14 +33,14 @@ TEST(EmManifest, ReadsGroupsInOrder) {
     EXPECT_TRUE(q.quantized);
     EXPECT_EQ(q.min, -2.0);
     EXPECT_EQ(q.scale, 0.5);
-    EXPECT_EQ(q.StoredBytes(), 72u);
+    EXPECT_EQ(q.storedBytes(), 72u);
     const auto& f = m.groups[0].tensors[1];
     EXPECT_FALSE(f.quantized);
-    EXPECT_EQ(f.StoredBytes(), 16u);
+    EXPECT_EQ(f.storedBytes(), 16u);
     EXPECT_EQ(m.groups[1].tensors[0].count, 1u);  // an empty shape is one value
 }
 
-std::string OneTensor(const std::string& paths, const std::string& tensor) {
+std::string oneTensor(const std::string& paths, const std::string& tensor) {
     std::string text = R"([{"paths": )";
     text += paths;
     text += R"(, "weights": [)";
@@ -52,12 +52,12 @@ std::string OneTensor(const std::string& paths, const std::string& tensor) {
 TEST(EmManifest, RefusesMalformedEntries) {
     const std::string good = R"({"name": "t", "shape": [2], "dtype": "float32"})";
     Manifest m;
-    ASSERT_EQ(ParseManifest(OneTensor(R"(["w.bin"])", good), &m), Status::kOk);
+    ASSERT_EQ(parseManifest(oneTensor(R"(["w.bin"])", good), m), Status::kOk);
 
     const std::string badPaths[] = {R"([])",     R"("w.bin")", R"(["../w.bin"])", R"(["d/w.bin"])",
                                     R"([".."])", R"([""])",    R"([1])"};
     for (const std::string& p : badPaths) {
-        EXPECT_EQ(ParseManifest(OneTensor(p, good), &m), Status::kManifest) << p;
+        EXPECT_EQ(parseManifest(oneTensor(p, good), m), Status::kManifest) << p;
     }
     const std::string badTensors[] = {
         R"({"shape": [2], "dtype": "float32"})",
@@ -78,7 +78,7 @@ TEST(EmManifest, RefusesMalformedEntries) {
         R"([])",
     };
     for (const std::string& t : badTensors) {
-        EXPECT_EQ(ParseManifest(OneTensor(R"(["w.bin"])", t), &m), Status::kManifest) << t;
+        EXPECT_EQ(parseManifest(oneTensor(R"(["w.bin"])", t), m), Status::kManifest) << t;
     }
 }
 
@@ -97,9 +97,9 @@ TEST(EmManifest, RefusesMalformedDocuments) {
         R"([{"paths": ["w.bin"], "weights": [{"name": "t", "shape": [2], "dtype": "float32"}]})",
     };
     Manifest m;
-    for (const char* text : bad) EXPECT_EQ(ParseManifest(text, &m), Status::kManifest) << text;
+    for (const char* text : bad) EXPECT_EQ(parseManifest(text, m), Status::kManifest) << text;
     std::string huge(ovem::kMaxManifestBytes + 1, ' ');
-    EXPECT_EQ(ParseManifest(huge, &m), Status::kManifest);
+    EXPECT_EQ(parseManifest(huge, m), Status::kManifest);
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 
 namespace ovem_test {
 
-std::vector<FakeTensor> FakeNetwork(int kind) {
+std::vector<FakeTensor> fakeNetwork(int kind) {
     std::vector<FakeTensor> tensors;
     uint32_t seed = 1;
-    for (const ovem::ExpectedTensor& e : ovem::NetworkLayout(kind)) {
+    for (const ovem::ExpectedTensor& e : ovem::networkLayout(kind)) {
         FakeTensor t;
         t.name = e.name;
         t.shape = e.shape;
@@ -31,20 +31,20 @@ std::vector<FakeTensor> FakeNetwork(int kind) {
     return tensors;
 }
 
-FakeTensor* FindTensor(std::vector<FakeTensor>* tensors, const std::string& name) {
-    for (FakeTensor& t : *tensors) {
+FakeTensor* findTensor(std::vector<FakeTensor>& tensors, const std::string& name) {
+    for (FakeTensor& t : tensors) {
         if (t.name == name) return &t;
     }
     return nullptr;
 }
 
-std::string FloatBytes(const std::vector<float>& values) {
+std::string floatBytes(const std::vector<float>& values) {
     std::string bytes(values.size() * 4, '\0');
     std::memcpy(bytes.data(), values.data(), bytes.size());
     return bytes;
 }
 
-std::string ManifestJson(const std::vector<FakeTensor>& tensors,
+std::string manifestJson(const std::vector<FakeTensor>& tensors,
                          const std::vector<std::string>& paths) {
     std::ostringstream out;
     out.precision(17);
@@ -77,27 +77,27 @@ ModelFolder::~ModelFolder() {
     std::filesystem::remove_all(dir_, ignored);
 }
 
-std::string ModelFolder::Path(const std::string& name) const {
-    std::string path = dir_;
-    path += '/';
-    path += name;
-    return path;
+std::string ModelFolder::path(const std::string& name) const {
+    std::string full = dir_;
+    full += '/';
+    full += name;
+    return full;
 }
 
-void ModelFolder::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+void ModelFolder::write(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write test file");
 }
 
-std::string ModelFolder::Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
+std::string ModelFolder::read(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::string ModelFolder::WriteModel(const std::vector<FakeTensor>& tensors, int files) const {
+std::string ModelFolder::writeModel(const std::vector<FakeTensor>& tensors, int files) const {
     std::string all;
     for (const FakeTensor& t : tensors) all += t.bytes;
     std::vector<std::string> paths;
@@ -109,19 +109,19 @@ std::string ModelFolder::WriteModel(const std::vector<FakeTensor>& tensors, int 
         name += ".bin";
         size_t begin = part * static_cast<size_t>(i);
         std::string bytes = i + 1 == files ? all.substr(begin) : all.substr(begin, part);
-        Write(name, bytes);
-        sums += ovem::Sha256Hex(bytes);
+        write(name, bytes);
+        sums += ovem::sha256Hex(bytes);
         sums += "  ";
         sums += name;
         sums += '\n';
         paths.push_back(name);
     }
-    std::string manifest = ManifestJson(tensors, paths);
-    Write("m.json", manifest);
-    sums += ovem::Sha256Hex(manifest);
+    std::string manifest = manifestJson(tensors, paths);
+    write("m.json", manifest);
+    sums += ovem::sha256Hex(manifest);
     sums += "  m.json\n";
-    Write("sums", sums);
-    return Path("m.json");
+    write("sums", sums);
+    return path("m.json");
 }
 
 }  // namespace ovem_test

@@ -18,14 +18,14 @@ struct FakeTensor {
 };
 
 // Every tensor of the network, quantised, with a fixed byte pattern.
-std::vector<FakeTensor> FakeNetwork(int kind);
-FakeTensor* FindTensor(std::vector<FakeTensor>* tensors, const std::string& name);
+std::vector<FakeTensor> fakeNetwork(int kind);
+FakeTensor* findTensor(std::vector<FakeTensor>& tensors, const std::string& name);
 // The stored bytes of little-endian float32 values.
-std::string FloatBytes(const std::vector<float>& values);
+std::string floatBytes(const std::vector<float>& values);
 
 // A manifest of one group over the given files, the tensors' bytes split over them in
 // equal parts.
-std::string ManifestJson(const std::vector<FakeTensor>& tensors,
+std::string manifestJson(const std::vector<FakeTensor>& tensors,
                          const std::vector<std::string>& paths);
 
 // A fresh folder under the test temp folder, removed with the object.
@@ -36,13 +36,13 @@ class ModelFolder {
     ModelFolder(const ModelFolder&) = delete;
     ModelFolder& operator=(const ModelFolder&) = delete;
 
-    std::string Path(const std::string& name) const;
-    void Write(const std::string& name, const std::string& bytes) const;
-    std::string Read(const std::string& name) const;
+    std::string path(const std::string& name) const;
+    void write(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
     // Writes manifest "m.json", weight files "w1.bin".. and "sums" listing all; returns
     // the manifest path.
-    std::string WriteModel(const std::vector<FakeTensor>& tensors, int files = 1) const;
-    std::string SumsPath() const { return Path("sums"); }
+    std::string writeModel(const std::vector<FakeTensor>& tensors, int files = 1) const;
+    std::string sumsPath() const { return path("sums"); }
 
   private:
     std::string dir_;

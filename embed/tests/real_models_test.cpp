@@ -12,19 +12,19 @@
 
 namespace {
 
-std::string ModelDir() {
+std::string modelDir() {
     std::string dir = OVFC_BIN_DIR;
     dir += "/models/";
     return dir;
 }
 
-bool ModelsPresent() {
+bool modelsPresent() {
     for (int kind : {OVEM_MODEL_LANDMARKS68, OVEM_MODEL_EMBEDDING128}) {
-        std::string path = ModelDir();
+        std::string path = modelDir();
         path += OvEmManifestName(kind);
         if (!std::filesystem::exists(path)) return false;
     }
-    std::string sums = ModelDir();
+    std::string sums = modelDir();
     sums += "models.sha256";
     return std::filesystem::exists(sums);
 }
@@ -53,11 +53,11 @@ const Expected kExpected[] = {
 };
 
 TEST(EmRealModels, LoadWithSumsAndKnownValues) {
-    if (!ModelsPresent()) GTEST_SKIP() << "models not fetched (scripts/setup) in " << ModelDir();
-    std::string sums = ModelDir();
+    if (!modelsPresent()) GTEST_SKIP() << "models not fetched (scripts/setup) in " << modelDir();
+    std::string sums = modelDir();
     sums += "models.sha256";
     for (const Expected& e : kExpected) {
-        std::string manifest = ModelDir();
+        std::string manifest = modelDir();
         manifest += OvEmManifestName(e.kind);
         OvEmModel* model = nullptr;
         ASSERT_EQ(OvEmLoadModel(e.kind, manifest.c_str(), sums.c_str(), &model), OVEM_OK)
@@ -80,10 +80,10 @@ TEST(EmRealModels, LoadWithSumsAndKnownValues) {
 
 // A copy of the real landmark files cut short, and loaded as the other network.
 TEST(EmRealModels, DamagedCopies) {
-    if (!ModelsPresent()) GTEST_SKIP() << "models not fetched (scripts/setup) in " << ModelDir();
+    if (!modelsPresent()) GTEST_SKIP() << "models not fetched (scripts/setup) in " << modelDir();
     ovem_test::ModelFolder folder;
     auto copy = [&](const char* name) {
-        std::string path = ModelDir();
+        std::string path = modelDir();
         path += name;
         std::ifstream in(path, std::ios::binary);
         std::ostringstream s;
@@ -92,17 +92,17 @@ TEST(EmRealModels, DamagedCopies) {
     };
     const char* manifestName = OvEmManifestName(OVEM_MODEL_LANDMARKS68);
     std::string bin = copy("face_landmark_68_model.bin");
-    folder.Write(manifestName, copy(manifestName));
-    folder.Write("face_landmark_68_model.bin", bin.substr(0, bin.size() - 4096));
-    std::string manifest = folder.Path(manifestName);
+    folder.write(manifestName, copy(manifestName));
+    folder.write("face_landmark_68_model.bin", bin.substr(0, bin.size() - 4096));
+    std::string manifest = folder.path(manifestName);
     OvEmModel* model = nullptr;
     EXPECT_EQ(OvEmLoadModel(OVEM_MODEL_LANDMARKS68, manifest.c_str(), nullptr, &model),
               OVEM_E_TRUNCATED);
-    std::string sums = ModelDir();
+    std::string sums = modelDir();
     sums += "models.sha256";
     EXPECT_EQ(OvEmLoadModel(OVEM_MODEL_LANDMARKS68, manifest.c_str(), sums.c_str(), &model),
               OVEM_E_CHECKSUM);
-    folder.Write("face_landmark_68_model.bin", bin);
+    folder.write("face_landmark_68_model.bin", bin);
     EXPECT_EQ(OvEmLoadModel(OVEM_MODEL_EMBEDDING128, manifest.c_str(), sums.c_str(), &model),
               OVEM_E_SHAPE);
     EXPECT_EQ(model, nullptr);

@@ -7,14 +7,14 @@
 
 namespace {
 
-using ovem::Sha256Hex;
+using ovem::sha256Hex;
 
 TEST(EmSha256, StandardVectors) {
-    EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+    EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-    EXPECT_EQ(Sha256Hex(std::string(1000000, 'a')),
+    EXPECT_EQ(sha256Hex(std::string(1000000, 'a')),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
@@ -36,7 +36,7 @@ TEST(EmSha256, PaddingBoundaries) {
     for (const Case& c : cases) {
         std::string bytes(c.length, '\0');
         for (size_t i = 0; i < c.length; ++i) bytes[i] = static_cast<char>((i * 7 + 3) & 255);
-        EXPECT_EQ(Sha256Hex(bytes), c.hex) << c.length;
+        EXPECT_EQ(sha256Hex(bytes), c.hex) << c.length;
     }
 }
 
