@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "filters/image_view.h"
-#include "geometry/rotated_region.h"
+#include "../filters/image_view.h"
+#include "rotated_region.h"
 
 namespace ovfc {
 

@@ -2,8 +2,8 @@
 // A search region aligned with the eye line: the rectangle around a window at a scale,
 // rotated by the eye-line angle, kept inside the image (moved or cut), and its resampling.
 
-#include "filters/image_view.h"
-#include "filters/scratch.h"
+#include "../filters/image_view.h"
+#include "../filters/scratch.h"
 
 namespace ovfc {
 
