@@ -91,8 +91,9 @@ OptionParser& OptionParser::text(const char* name, std::string& value) {
     return add(std::move(o));
 }
 
-OptionParser& OptionParser::integer(const char* name, int& value, int low, int high,
-                                    bool prefixed) {
+template <typename T>
+OptionParser::Option OptionParser::integerOption(const char* name, T& value, T low, T high,
+                                                 bool prefixed) {
     Option o;
     o.name = name;
     o.take = [&value, low, high, prefixed](std::span<const std::string> v, std::string& why) {
@@ -101,26 +102,20 @@ OptionParser& OptionParser::integer(const char* name, int& value, int low, int h
             why = "takes a whole number in " + rangeText(low, high) + ", not " + quoted(v[0]);
             return false;
         }
-        value = static_cast<int>(n);
+        value = static_cast<T>(n);
         return true;
     };
-    return add(std::move(o));
+    return o;
+}
+
+OptionParser& OptionParser::integer(const char* name, int& value, int low, int high,
+                                    bool prefixed) {
+    return add(integerOption(name, value, low, high, prefixed));
 }
 
 OptionParser& OptionParser::integer(const char* name, long& value, long low, long high,
                                     bool prefixed) {
-    Option o;
-    o.name = name;
-    o.take = [&value, low, high, prefixed](std::span<const std::string> v, std::string& why) {
-        long long n = 0;
-        if (!parseInteger(v[0], low, high, prefixed, n)) {
-            why = "takes a whole number in " + rangeText(low, high) + ", not " + quoted(v[0]);
-            return false;
-        }
-        value = static_cast<long>(n);
-        return true;
-    };
-    return add(std::move(o));
+    return add(integerOption(name, value, low, high, prefixed));
 }
 
 OptionParser& OptionParser::unsignedInteger(const char* name, std::uint64_t& value,

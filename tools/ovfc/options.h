@@ -80,6 +80,9 @@ class OptionParser {
     };
 
     OptionParser& add(Option option);
+    // The option that reads a whole number of type T in low..high into value.
+    template <typename T>
+    static Option integerOption(const char* name, T& value, T low, T high, bool prefixed);
     Option* find(const std::string& name);
     const Option* find(const std::string& name) const;
     Option* findAlias(const std::string& spelling);
