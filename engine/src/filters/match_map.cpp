@@ -58,8 +58,13 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
     std::int64_t* q = sq_.get();
     std::fill_n(s, iw_, 0);
     std::fill_n(q, iw_, 0);
+    int lo = 255, hi = 0;
     for (int y = 0; y < c.h; ++y) {
         const std::uint8_t* p = region.row(c.ya + y) + c.xa;
+        for (int x = 0; x < c.w; ++x) {
+            lo = std::min(lo, static_cast<int>(p[x]));
+            hi = std::max(hi, static_cast<int>(p[x]));
+        }
         std::int64_t* s0 = s + static_cast<std::ptrdiff_t>(y) * iw_;
         std::int64_t* q0 = q + static_cast<std::ptrdiff_t>(y) * iw_;
         std::int64_t* s1 = s0 + iw_;
@@ -75,6 +80,8 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
             q1[x + 1] = q0[x + 1] + rq;
         }
     }
+    lo_ = std::min(lo, hi);
+    hi_ = hi;
 }
 
 double BufferVariance(const std::uint8_t* bytes, std::int64_t n) {
@@ -134,10 +141,10 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     // The score of the scan's centre, where a comparison expects the mask, bounds the
     // minimum from the start: a window above it cannot be the best, so its sum may stop
     // there rather than at the running best, which starts high.
-    const double seed = mapW * scan.height() >= kSeededScan
-                            ? scorer.score(scan.j0 + mapW / 2, scan.i0 + scan.height() / 2,
-                                           threshold)
-                            : kRejectedScore;
+    const double seed =
+        mapW * scan.height() >= kSeededScan
+            ? scorer.score(scan.j0 + mapW / 2, scan.i0 + scan.height() / 2, threshold)
+            : kRejectedScore;
     // With a map, a window needs its exact score only below 255 or below the best; a sum
     // above the limit is partial and never taken.
     auto limit = [&] {

@@ -52,8 +52,17 @@ class WindowScorer {
         }
         const std::uint8_t* p =
             region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
-        BatchDistances(mask_.values, mask_.width, mask_.height, p, region_.stride, mean, sd, start,
-                       limit, out);
+        const int levels = hi_ - lo_ + 1;
+        if (kLevelsPerPixel * levels <= n_) {
+            // Far fewer grey levels than mask pixels: each level divided once per window.
+            double table[256 * kBatch];
+            NormalisedLevels(lo_, levels, mean, sd, table);
+            BatchDistancesByLevel(mask_.values, mask_.width, mask_.height, p, region_.stride, table,
+                                  lo_, start, limit, out);
+        } else {
+            BatchDistances(mask_.values, mask_.width, mask_.height, p, region_.stride, mean, sd,
+                           start, limit, out);
+        }
         for (int k = 0; k < kBatch; ++k)
             if (start[k] != 0.0) out[k] = kRejectedScore;
     }
@@ -91,6 +100,9 @@ class WindowScorer {
         return total;
     }
 
+    // Mask pixels per grey level of the region from which the batches look the levels up
+    // (a sum may stop after a few rows, while the table is made whole).
+    static constexpr int kLevelsPerPixel = 4;
     // Mask area from which a table of the 256 normalised levels beats a division per pixel.
     static constexpr int kTableArea = 512;
 
@@ -101,7 +113,8 @@ class WindowScorer {
     MeanMode mode_;
     int bx_, by_, xa_, ya_, iw_ = 0, n_;
     int status_ = kFilterOk;
-    double level_[256];  // normalised grey levels of the current window
+    int lo_ = 0, hi_ = 255;  // grey levels of the scanned part of the region
+    double level_[256];      // normalised grey levels of the current window
 };
 
 // Variance of the first n bytes of a buffer (memory order), mean of squares minus squared mean.

@@ -44,4 +44,40 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
     std::memcpy(out, &total, sizeof total);
 }
 
+void NormalisedLevels(int lo, int count, const double* mean, const double* sd, double* levels) {
+    Doubles m, s;
+    std::memcpy(&m, mean, sizeof m);
+    std::memcpy(&s, sd, sizeof s);
+    for (int g = 0; g < count; ++g) {
+        const double level = lo + g;
+        const Doubles n = (Doubles{level, level, level, level} - m) / s;
+        std::memcpy(levels + g * kBatch, &n, sizeof n);
+    }
+}
+
+#if defined(OVFC_TARGET_CLONES)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void BatchDistancesByLevel(const double* values, int mw, int mh, const std::uint8_t* p,
+                           std::ptrdiff_t stride, const double* levels, int lo,
+                           const double* start, double limit, double* out) {
+    Doubles total;
+    std::memcpy(&total, start, sizeof total);
+    const Bits magnitude = Bits{} + 0x7FFFFFFFFFFFFFFFull;
+    const double* v = values;
+    const double* base = levels - static_cast<std::ptrdiff_t>(lo) * kBatch;
+    for (int r = 0; r < mh; ++r, p += stride, v += mw) {
+        for (int c = 0; c < mw; ++c) {
+            const Doubles n = {base[p[c] * kBatch], base[p[c + 1] * kBatch + 1],
+                               base[p[c + 2] * kBatch + 2], base[p[c + 3] * kBatch + 3]};
+            const Doubles d = Doubles{v[c], v[c], v[c], v[c]} - n;
+            total += (Doubles)((Bits)d & magnitude);
+        }
+        bool all = true;
+        for (int k = 0; k < kBatch; ++k) all = all && total[k] > limit;
+        if (all) break;
+    }
+    std::memcpy(out, &total, sizeof total);
+}
+
 }  // namespace ovfc::detail

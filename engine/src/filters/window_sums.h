@@ -19,4 +19,14 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
                     std::ptrdiff_t stride, const double* mean, const double* sd,
                     const double* start, double limit, double* out);
 
+// levels[g * kBatch + k] = (lo + g - mean[k]) / sd[k] for g = 0 .. count - 1.
+void NormalisedLevels(int lo, int count, const double* mean, const double* sd, double* levels);
+
+// As BatchDistances with the normalised grey levels looked up instead of divided:
+// levels[(g - lo) * kBatch + k] = (g - mean[k]) / sd[k] for every grey level g of the windows
+// (lo is the smallest), the same values the division gives.
+void BatchDistancesByLevel(const double* values, int mw, int mh, const std::uint8_t* p,
+                           std::ptrdiff_t stride, const double* levels, int lo, const double* start,
+                           double limit, double* out);
+
 }  // namespace ovfc::detail
