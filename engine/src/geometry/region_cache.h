@@ -17,7 +17,7 @@ namespace ovfc {
 
 class RegionCache {
   public:
-    static constexpr int kEntries = 64;
+    static constexpr int kEntries = 256;
     static constexpr std::size_t kMaxBytes = 64 * 64;  // larger regions are not kept
 
     RegionCache() = default;
