@@ -7,28 +7,12 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/unique_fd.h"
+
 namespace ovem {
-namespace {
-
-// Closes the descriptor when the read is done.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-}  // namespace
 
 Status readWholeFile(const std::string& path, uint64_t maxBytes, std::string& out) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return Status::kMissingFile;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Status::kMissingFile;

@@ -14,6 +14,7 @@
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "platform/unique_fd.h"
 #include "status.h"
 
 namespace ovfc {
@@ -23,27 +24,6 @@ namespace {
 bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
-
-// An open file descriptor, closed at the end of its scope.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now; false when the close reports an error.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 // One line of the file being updated, with its terminator, and what the reader sees in it.
 struct DocLine {
@@ -204,7 +184,7 @@ int ConfigStore::save(const std::string& path) const {
     // Writers of the same file take turns on a lock file beside it (the file itself is
     // replaced by the rename, so it cannot carry the lock).
     const std::string lockName = path + ".lock";
-    Fd lock(::open(lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    platform::UniqueFd lock(::open(lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (lock.get() < 0) return kFileError;
     while (::flock(lock.get(), LOCK_EX) != 0)
         if (errno != EINTR) return kFileError;
@@ -215,7 +195,7 @@ int ConfigStore::save(const std::string& path) const {
     std::string text;
     struct stat st {};
     bool exists = false;
-    Fd current(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::UniqueFd current(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (current.get() >= 0) {
         if (::fstat(current.get(), &st) != 0 || !S_ISREG(st.st_mode)) return kFileError;
         if (!readAll(current.get(), text)) return kFileError;

@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,26 +22,6 @@ namespace {
 
 using regfmt::Document;
 
-// An owned file descriptor.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now; false when close reported an error.
-    bool reset() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
 int openRetrying(const char* path, int flags, mode_t mode = 0) {
     int fd;
     do fd = ::open(path, flags | O_CLOEXEC, mode);
@@ -52,7 +33,7 @@ enum class Load { Missing, Read, Unreadable };
 
 // Parses the file into doc; dropped counts the lines that did not parse.
 Load load(const std::string& path, Document& doc, std::size_t* dropped = nullptr) {
-    Fd fd(openRetrying(path.c_str(), O_RDONLY));
+    platform::UniqueFd fd(openRetrying(path.c_str(), O_RDONLY));
     if (!fd.valid()) return errno == ENOENT ? Load::Missing : Load::Unreadable;
     regfmt::LineReader reader(fd.get());
     regfmt::Parser parser(doc);
@@ -77,7 +58,7 @@ bool modify(const std::string& path, const std::function<bool(Document&)>& chang
     std::filesystem::create_directories(folderOf(path), ec);
     if (ec) return false;
 
-    Fd lock(openRetrying((path + ".lock").c_str(), O_RDWR | O_CREAT, 0644));
+    platform::UniqueFd lock(openRetrying((path + ".lock").c_str(), O_RDWR | O_CREAT, 0644));
     if (!lock.valid()) return false;
     int rc;
     do rc = ::flock(lock.get(), LOCK_EX);

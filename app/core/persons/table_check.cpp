@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/unique_fd.h"
 #include "tablib95.h"
 
 namespace persons {
@@ -16,21 +17,6 @@ namespace {
 constexpr std::size_t kHeaderSize = 32;
 constexpr std::uint8_t kLiveFlag = ' ';
 constexpr std::uint8_t kDeletedRecordFlag = '*';
-
-// An owned descriptor; the flock taken through it goes with it.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 bool readAt(int fd, std::uint64_t offset, std::uint8_t* buf, std::size_t n) {
     while (n > 0) {
@@ -74,12 +60,12 @@ TableTail inspect(int fd) {
 }  // namespace
 
 TableTail inspectTable(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     return fd.get() < 0 ? TableTail{} : inspect(fd.get());
 }
 
 int raiseCount(const std::string& path, const TableTail& t) {
-    Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (fd.get() < 0) return TL_E_IO;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return TL_E_LOCK;
     // Looked at again under the lock: only the state seen there is changed.
