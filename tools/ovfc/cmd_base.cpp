@@ -37,6 +37,8 @@ bool fileExists(const std::string& path) {
     return std::filesystem::exists(path, ec);
 }
 
+// The person base's own codes and the table codes that mean something here in words of
+// the base; other codes in the table and image libraries' texts.
 std::string resultText(int rc) {
     switch (rc) {
         case persons::kNoMemory:
@@ -62,8 +64,12 @@ std::string resultText(int rc) {
         default:
             break;
     }
-    if (rc >= 8300) return "table engine error " + std::to_string(rc);
-    return "image file error " + std::to_string(rc);
+    std::string text = rc >= TL_E_FUNCTION ? "table engine: " : "image file: ";
+    text += rc >= TL_E_FUNCTION ? TablibResultText(rc) : OvIOResultText(rc);
+    text += " (";
+    text += std::to_string(rc);
+    text += ')';
+    return text;
 }
 
 int fail(const char* what, int rc) {
