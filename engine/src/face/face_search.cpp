@@ -5,13 +5,13 @@
 #include "filters/derivative_match.h"
 #include "filters/interpolate.h"
 #include "filters/position_maps.h"
+#include "status.h"
 
 namespace ovfc {
 
 namespace {
 
 constexpr int kListCapacity = 80;
-constexpr int kNoFace = 30;
 
 inline int rounded(double v) {
     return static_cast<int>(v + 0.5);
