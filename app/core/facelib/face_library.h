@@ -1,9 +1,10 @@
 #pragma once
-// The application's one way into the face library (libovfc32). The library may be entered
-// by one thread at a time, so every call here holds one process-wide recursive lock for the
-// duration of the library call. hold() takes the same lock for a sequence of calls that
+// The application's one way into the face library (libovfc32). The library is safe to enter
+// from several threads and runs their processing and matching in parallel, so the calls
+// here take a shared lock only. hold() takes it exclusively, for a sequence of calls that
 // must not be interleaved with other threads' calls (a match followed by the element table
-// of that match, for example); the functions below may be called while holding it.
+// of that match, for example); the holder's own calls below go in without waiting, other
+// threads wait until the Hold is released.
 //
 // Every function is thread-safe. Results are the library's status codes (0 = success) unless
 // stated otherwise. Buffers stay owned by the caller; the library keeps no reference.
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 
 #include "ovfc32.h"
@@ -21,8 +23,23 @@ inline constexpr std::size_t kDescriptorSize = OVFC_MAX_DESCRIPTOR_SIZE;
 inline constexpr std::uint16_t kFrameWidth = 256;
 inline constexpr std::uint16_t kFrameHeight = 255;
 
-// Locks the library for the caller until the returned lock is released.
-std::unique_lock<std::recursive_mutex> hold();
+// The library to one thread while it lives; nested holds on the same thread nest. Move only.
+class Hold {
+  public:
+    Hold();
+    ~Hold();
+    Hold(Hold&& other) noexcept;
+    Hold& operator=(Hold&&) = delete;
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+  private:
+    std::unique_lock<std::shared_mutex> lock_;  // empty for a nested or moved-from hold
+    bool counted_ = true;
+};
+
+// Locks the library for the calling thread until the returned Hold ends.
+Hold hold();
 
 int init();                               // OvfcInit: loads "ovfc.ini"
 int loadConfig(const std::string& path);  // OvfcLoadConfig

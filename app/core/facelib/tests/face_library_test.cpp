@@ -84,9 +84,27 @@ TEST_F(FaceLibrary, HoldKeepsOtherThreadsOutAndAllowsOwnCalls) {
             facelib::version();
             entered = true;
         });
-        EXPECT_FALSE(facelib::version().empty()) << "the holder may call in (recursive lock)";
+        EXPECT_FALSE(facelib::version().empty()) << "the holder may call in";
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_FALSE(entered.load()) << "another thread waits while the lock is held";
+    }
+    other.join();
+    EXPECT_TRUE(entered.load());
+}
+
+TEST_F(FaceLibrary, ANestedHoldEndsWithoutLettingOtherThreadsIn) {
+    std::atomic<bool> entered{false};
+    std::thread other;
+    {
+        const auto outer = facelib::hold();
+        { const auto inner = facelib::hold(); }
+        other = std::thread([&] {
+            facelib::version();
+            entered = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(entered.load()) << "the outer hold still keeps the other thread out";
+        EXPECT_FALSE(facelib::version().empty()) << "and still lets its own thread in";
     }
     other.join();
     EXPECT_TRUE(entered.load());
