@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "command.h"
 #include "options.h"
@@ -120,6 +122,7 @@ struct StatsOptions {
 int parseStatsOptions(const Args& args, StatsOptions& o) {
     stats::StatSettings& s = o.settings;
     s.invalidateCache = false;
+    s.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     std::string userList;
     int trimScore = 0, trimNumber = 0;
     ovfc_tool::OptionParser p("stats");
@@ -133,6 +136,7 @@ int parseStatsOptions(const Args& args, StatsOptions& o) {
     p.text("config", o.config);
     p.integer("trim-score", trimScore, -1000000, 1000000);
     p.integer("trim-number", trimNumber, -1000000, 1000000);
+    p.integer("threads", s.threads, 1, 64);
     p.flag("ignore-errors", s.ignoreErrors);
     p.flag("invalidate-cache", s.invalidateCache);
     p.flag("overwrite", o.overwrite);
@@ -259,7 +263,7 @@ const ovfc_tool::Registration reg(
      "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] | [--user-list BASE] "
      "[--log FILE] "
      "[--ignore-errors] [--trim-score N | --trim-number N] [--invalidate-cache] [--overwrite] "
-     "[--json FILE] [--config FILE]",
+     "[--json FILE] [--threads N] [--config FILE]",
      "match every sample image against every registered image; write the statistics log",
      &runStats});
 

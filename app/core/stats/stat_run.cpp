@@ -64,6 +64,7 @@ StartResult StatRun::start(const StatSettings& settings) {
     } catch (const std::bad_alloc&) {
         return StartResult::NoMemory;
     }
+    row_.stop();
     settings_ = settings;
     samples_ = std::move(samples);
     registered_ = std::move(registered);
@@ -154,45 +155,54 @@ StepResult StatRun::step(StatProgress* progress) {
             advance();
             return r;
         }
+        if (settings_.threads > 1) row_.start(registered_, descriptor_, settings_.threads);
     }
 
     show(appstrings::appString(appstrings::kVerificationWait));
-    const ImageEntry& reg = registered_[static_cast<std::size_t>(j_)];
-    int rc = matcher_.load(reg.path, reg_);
-    if (rc != 0) {
+    PairOutcome o;
+    if (row_.active()) {
+        o = row_.take(j_);
+    } else {
+        o.loadRc = matcher_.load(registered_[static_cast<std::size_t>(j_)].path, reg_);
+        if (o.loadRc == 0) {
+            const std::uint32_t t0 = clock_.tickMs();
+            o.matchRc = matcher_.match(reg_, descriptor_, o.score);
+            o.ms = clock_.tickMs() - t0;
+        }
+    }
+    if (o.loadRc != 0) {
         ++loadingErrors_;
-        fail(FailureKind::Registered, rc);
+        fail(FailureKind::Registered, o.loadRc);
         markError(i_, j_);
     } else {
-        std::int32_t score = 0;
-        const std::uint32_t t0 = clock_.tickMs();
-        rc = matcher_.match(reg_, descriptor_, score);
-        r.lastMs = clock_.tickMs() - t0;
-        if (rc != 0) {
+        r.lastMs = o.ms;
+        if (o.matchRc != 0) {
             ++matchingErrors_;
-            fail(FailureKind::Matching, rc);
+            fail(FailureKind::Matching, o.matchRc);
             markError(i_, j_);
         } else {
-            const std::uint16_t b = boundedScore(score);
+            const std::uint16_t b = boundedScore(o.score);
             const std::size_t at =
                 static_cast<std::size_t>(i_) * registered_.size() + static_cast<std::size_t>(j_);
             scores_[at] = b;
-            raw_[at] = score;
+            raw_[at] = o.score;
             ScoreCount& count = histogram_[b];
             if (own(i_, j_))
                 ++count.owns;
             else
                 ++count.strangers;
-            matching_.add(r.lastMs);
-            r.lastScore = score;
+            matching_.add(o.ms);
+            r.lastScore = o.score;
         }
     }
     advance();
+    if (j_ == 0 || complete()) row_.stop();  // the row is done
     if (r.kind == FailureKind::None) show(appstrings::appString(appstrings::kLoadingImage));
     return r;
 }
 
 void StatRun::finish(bool byUser) {
+    row_.stop();
     finishTime_ = clock_.now();
     finished_ = true;
     finishedByUser_ = byUser;

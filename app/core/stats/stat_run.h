@@ -2,13 +2,15 @@
 // The batch statistics run: every sample image is processed once and matched against every
 // registered image; scores, times, error counts and the owns/strangers histogram are kept
 // for the log. The run is driven step by step (one registered image per step) by a worker
-// or by a command-line loop; it takes no lock and must be used by one thread at a time.
+// or by a command-line loop, and must be used by one thread at a time; with
+// StatSettings::threads above 1 the steps report a row matched ahead on that many threads.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "stats/row_matcher.h"
 #include "stats/stat_files.h"
 #include "stats/stat_seams.h"
 
@@ -30,6 +32,10 @@ struct StatSettings {
     bool ignoreErrors = false;
     bool trimByScore = false;
     int trimValue = 20;
+    // Threads that match a sample's row at once (the matcher must then be thread-safe);
+    // 1 matches in the run's own thread, each pair in its step. The results are the same
+    // either way. The window keeps 1: its panels show the pair of each step.
+    int threads = 1;
 };
 
 // "Use user list": the pictures of the person base in `folder` are the samples and the
@@ -83,7 +89,8 @@ enum class StartResult { Ok, ImagesNotFound, NoMemory };
 
 class StatRun {
   public:
-    StatRun(StatMatcher& matcher, StatClock& clock) : matcher_(matcher), clock_(clock) {}
+    StatRun(StatMatcher& matcher, StatClock& clock)
+        : matcher_(matcher), clock_(clock), row_(matcher, clock) {}
 
     // Lists both sets, allocates the matrix, resets every counter and records the start
     // time. On failure the run stays as it was before.
@@ -159,6 +166,7 @@ class StatRun {
     // The current sample's picture and descriptor, and whether it was processed.
     Picture sample_, reg_;
     std::vector<std::uint8_t> descriptor_;
+    RowMatcher row_;  // the current row matched ahead (threads above 1)
 };
 
 // Bounds a library score to the histogram's 0..400 (never the error mark 401).
