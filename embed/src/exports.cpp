@@ -3,12 +3,7 @@
 #include <new>
 #include <string>
 
-#include "model.h"
-#include "ovem32.h"
-
-struct OvEmModel {
-    ovem::Model model;
-};
+#include "model_handle.h"
 
 extern "C" OVEM_API const char* OvEmManifestName(int kind) {
     switch (kind) {
