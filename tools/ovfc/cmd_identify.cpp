@@ -118,6 +118,7 @@ std::string json(const std::vector<ImageResult>& results, const identify::RunSet
 int run(const Args& given) {
     std::string baseDir, config = "ovfc.ini", jsonFile, user;
     bool sequential = false, forward = false, allFaces = false;
+    int threads = identify::defaultMatchThreads();
     OptionParser p("identify");
     p.text("base", baseDir);
     p.text("config", config);
@@ -126,6 +127,7 @@ int run(const Args& given) {
     p.flag("sequential", sequential);
     p.flag("forward", forward);
     p.flag("all-faces", allFaces);
+    p.integer("threads", threads, 1, 64);
     Args args;
     if (int rc = p.parseOrUsage(given, args)) return rc;
     const bool verify = p.given("user");
@@ -156,6 +158,7 @@ int run(const Args& given) {
     s.reverseOrder = !forward;
     s.firstMatched = !allFaces;
     s.maxPasses = 1;
+    s.matchThreads = threads;
 
     identify::LibraryFaceMatcher matcher;
     identify::RunView view;
@@ -198,7 +201,7 @@ int run(const Args& given) {
 
 const Registration reg({"identify",
                         "--base DIR IMAGE... [--user USERID] [--sequential] [--forward] "
-                        "[--all-faces] [--config FILE] [--json FILE]",
+                        "[--all-faces] [--threads N] [--config FILE] [--json FILE]",
                         "identify (or verify) the person of each image against a person base",
                         &run});
 

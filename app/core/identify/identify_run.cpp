@@ -44,6 +44,7 @@ RunSettings RunSettings::from(const settings::AppSettings& s, std::string userBo
     r.showPictures = showPictures;
     r.searchTimeout = s.searchTimeout;
     r.userBox = std::move(userBox);
+    r.matchThreads = defaultMatchThreads();
     return r;
 }
 
@@ -62,6 +63,7 @@ struct IdentifyRun::FrameState {
     BestFace best;
     int frames = 0;
     std::string userId;  // to verify; empty: identification
+    BatchMatcher* batch = nullptr;
 };
 
 IdentifyRun::IdentifyRun(persons::PersonBase& base, FrameSource& frames, FaceMatcher& matcher,
@@ -143,6 +145,8 @@ std::optional<Outcome> IdentifyRun::lastOutcome() const {
 Outcome IdentifyRun::execute(const RunSettings& s) {
     FrameState f;
     f.userId = verifiedUserId(s.userBox);
+    BatchMatcher batch(matcher_, s.matchThreads);
+    f.batch = &batch;
     int passes = 0;
     bool endedItself = false;
     while (running_) {
@@ -214,11 +218,15 @@ bool IdentifyRun::verify(const RunSettings& s, FrameState& f) {
     // A face that cannot be read ends the list there; the faces before it are matched.
     base_.loadFaces(person);
     if (s.showPictures || f.pictureNeeded) base_.loadFaceImages(person);
+    std::vector<Pending> pending;
     for (int slot = 0; slot < person.faceCount && running_; ++slot) {
         FaceRecord* face = person.faces[static_cast<std::size_t>(slot)].get();
         if (face == nullptr) break;
-        if (matchStep(s, f, *face, face->recno, slot) == Step::Stop) break;
+        pending.push_back(Pending{nullptr, face, face->recno, slot});
+        if (pending.size() >= f.batch->batchSize() && matchPending(s, f, pending) == Step::Stop)
+            return true;
     }
+    matchPending(s, f, pending);
     return true;
 }
 
@@ -226,6 +234,7 @@ void IdentifyRun::roundSearch(const RunSettings& s, FrameState& f) {
     view_.status(kSearchingText);
     base_.refreshCounts();  // persons other processes added are searched too
     const std::uint32_t count = base_.personCount();
+    std::vector<Pending> pending;
     for (int r = 0; r < persons::kMaxFaces && f.found == 0; ++r) {
         bool anyPerson = false;  // a person with more than r faces
         for (std::uint32_t k = 1; k <= count; ++k) {
@@ -238,8 +247,13 @@ void IdentifyRun::roundSearch(const RunSettings& s, FrameState& f) {
             auto face = std::make_unique<FaceRecord>();
             if (base_.readFace(recno, *face) != 0 || !ownFace(*face, person)) continue;
             loadPicture(s, f, face);
-            if (matchStep(s, f, *face, recno, r) == Step::Stop) return;
+            FaceRecord* raw = face.get();
+            pending.push_back(Pending{std::move(face), raw, recno, r});
+            if (pending.size() >= f.batch->batchSize() && matchPending(s, f, pending) == Step::Stop)
+                return;
         }
+        // A round ends before the next begins: a face found in it ends the search.
+        if (matchPending(s, f, pending) == Step::Stop) return;
         if (!anyPerson) return;
     }
 }
@@ -248,13 +262,18 @@ void IdentifyRun::sequentialSearch(const RunSettings& s, FrameState& f) {
     view_.status(kSearchingText);
     base_.refreshCounts();
     const std::uint32_t count = base_.faceRecordCount();
+    std::vector<Pending> pending;
     for (std::uint32_t k = 1; k <= count && running_; ++k) {
         const std::uint32_t recno = s.reverseOrder ? count + 1 - k : k;
         auto face = std::make_unique<FaceRecord>();
         if (base_.readFace(recno, *face) != 0 || face->deleted == persons::kDeletedFlag) continue;
         loadPicture(s, f, face);
-        if (matchStep(s, f, *face, recno, -1) == Step::Stop) return;
+        FaceRecord* raw = face.get();
+        pending.push_back(Pending{std::move(face), raw, recno, -1});
+        if (pending.size() >= f.batch->batchSize() && matchPending(s, f, pending) == Step::Stop)
+            return;
     }
+    matchPending(s, f, pending);
 }
 
 void IdentifyRun::loadPicture(const RunSettings& s, const FrameState& f,
@@ -267,17 +286,45 @@ void IdentifyRun::loadPicture(const RunSettings& s, const FrameState& f,
     face = std::move(holder.faces[0]);
 }
 
-IdentifyRun::Step IdentifyRun::matchStep(const RunSettings& s, FrameState& f, FaceRecord& face,
-                                         std::uint32_t recno, int slot) {
-    view_.candidate(CandidateFace{face, recno, slot, 0});
-    std::int32_t score = 0;
-    if (matchFace(matcher_, f.probe, face, score) != 0) score = 0;  // a failure matches nothing
+IdentifyRun::Step IdentifyRun::matchPending(const RunSettings& s, FrameState& f,
+                                            std::vector<Pending>& pending) {
+    Step step = Step::GoOn;
+    FaceScore one;
+    if (f.batch->threads() == 1) {
+        // One face at a time: the face is shown while it is matched.
+        for (const Pending& p : pending) {
+            if (!running_) break;
+            view_.candidate(CandidateFace{*p.face, p.recno, p.slot, 0});
+            one.rc = matchFace(matcher_, f.probe, *p.face, one.score);
+            if ((step = matchStep(s, f, p, one)) == Step::Stop) break;
+        }
+    } else {
+        std::vector<const FaceRecord*> faces;
+        faces.reserve(pending.size());
+        for (const Pending& p : pending) faces.push_back(p.face);
+        std::vector<FaceScore> scores(pending.size());
+        f.batch->scoreAll(f.probe, faces, scores);
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            if (!running_) break;
+            const Pending& p = pending[i];
+            view_.candidate(CandidateFace{*p.face, p.recno, p.slot, 0});
+            if ((step = matchStep(s, f, p, scores[i])) == Step::Stop) break;
+        }
+    }
+    pending.clear();
+    return running_ ? step : Step::Stop;
+}
+
+IdentifyRun::Step IdentifyRun::matchStep(const RunSettings& s, FrameState& f, const Pending& p,
+                                         const FaceScore& result) {
+    const std::int32_t score = result.rc == 0 ? result.score : 0;  // a failure matches nothing
     if (score <= f.bestScore) return Step::GoOn;
+    const FaceRecord& face = *p.face;
     f.bestScore = score;
-    f.best = BestFace{face.id, recno, slot, {}};
+    f.best = BestFace{face.id, p.recno, p.slot, {}};
     const bool matched = score >= static_cast<std::int32_t>(s.searchThreshold);
     if (!matched && s.showOnlyMatched) return Step::GoOn;
-    view_.best(CandidateFace{face, recno, slot, score});
+    view_.best(CandidateFace{face, p.recno, p.slot, score});
     if (!matched) return Step::GoOn;
     f.found = face.id;
     return s.firstMatched ? Step::Stop : Step::GoOn;

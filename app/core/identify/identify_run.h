@@ -17,7 +17,9 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "identify/batch_matcher.h"
 #include "identify/run_seams.h"
 #include "persons/person_base.h"
 #include "settings/app_settings.h"
@@ -40,6 +42,10 @@ struct RunSettings {
     // Ends the run unfound after this many full passes; 0: only stop() or the time-out.
     // (The command-line tool runs one pass per image.)
     int maxPasses = 0;
+    // Threads that match faces at once (see BatchMatcher); above 1 the FaceMatcher must be
+    // thread-safe. Faces are still taken in search order and the same face is reported.
+    // from() gives defaultMatchThreads().
+    int matchThreads = 1;
 
     static RunSettings from(const settings::AppSettings& s, std::string userBox, bool showPictures);
 };
@@ -86,6 +92,13 @@ class IdentifyRun {
   private:
     enum class Step : std::uint8_t { GoOn, Stop };
     struct FrameState;
+    // A face read ahead in search order, waiting for its score.
+    struct Pending {
+        std::unique_ptr<persons::FaceRecord> owned;  // empty when its person holds it
+        persons::FaceRecord* face;
+        std::uint32_t recno;
+        int slot;
+    };
     bool claim();  // sets the running flag when it was clear
     void begin(const RunSettings& settings);
     Outcome execute(const RunSettings& settings);
@@ -95,8 +108,10 @@ class IdentifyRun {
     bool verify(const RunSettings& s, FrameState& f);
     void roundSearch(const RunSettings& s, FrameState& f);
     void sequentialSearch(const RunSettings& s, FrameState& f);
-    Step matchStep(const RunSettings& s, FrameState& f, persons::FaceRecord& face,
-                   std::uint32_t recno, int slot);
+    // Scores the gathered faces and takes them in order (then empties the list); Stop when
+    // one of them ends the search or the run was stopped.
+    Step matchPending(const RunSettings& s, FrameState& f, std::vector<Pending>& pending);
+    Step matchStep(const RunSettings& s, FrameState& f, const Pending& p, const FaceScore& score);
     void loadPicture(const RunSettings& s, const FrameState& f,
                      std::unique_ptr<persons::FaceRecord>& face);
     Outcome outcome(const FrameState& f, bool cancelled);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <memory>
 
 #include "identify/face_match.h"
@@ -39,6 +40,7 @@ SearchSettings SearchSettings::from(const settings::AppSettings& s, std::string 
     r.bestCandidate = s.bestCandidate;
     r.showPictures = showPictures;
     r.userBox = std::move(userBox);
+    r.matchThreads = defaultMatchThreads();
     return r;
 }
 
@@ -58,6 +60,7 @@ struct SearchRun::State {
     SearchResult result;
     bool pictureNeeded = false;
     bool done = false;  // "Stop after first matched user" is satisfied
+    BatchMatcher& batch;
 };
 
 SearchRun::SearchRun(persons::PersonBase& base, FaceMatcher& matcher, SearchView& view)
@@ -109,7 +112,8 @@ std::optional<SearchResult> SearchRun::lastResult() const {
 }
 
 SearchResult SearchRun::execute(const Probe& probe, const SearchSettings& settings) {
-    State st{probe, settings, {}, needsFacePicture(matcher_, probe), false};
+    BatchMatcher batch(matcher_, settings.matchThreads);
+    State st{probe, settings, {}, needsFacePicture(matcher_, probe), false, batch};
     const std::string userId = verifiedUserId(settings.userBox);
     if (!userId.empty()) {
         searchUser(st, userId);
@@ -145,63 +149,120 @@ void SearchRun::searchUser(State& st, const std::string& userId) {
     base_.loadFaces(person);  // the faces before one that cannot be read are searched
     if (st.settings.showPictures || st.pictureNeeded) base_.loadFaceImages(person);
     view_.progressRange(person.faceCount);
+    std::vector<Pending> pending;
     for (int slot = 0; slot < person.faceCount && running_; ++slot) {
-        FaceRecord* face = person.faces[static_cast<std::size_t>(slot)].get();
+        const FaceRecord* face = person.faces[static_cast<std::size_t>(slot)].get();
         if (face == nullptr) break;
-        matchOne(st, person, *face, slot);
+        pending.push_back(Pending{&person, face, slot, false});
+        if (pending.size() >= st.batch.batchSize()) matchPending(st, pending);
     }
+    matchPending(st, pending);
 }
 
 void SearchRun::searchAll(State& st) {
-    const SearchSettings& s = st.settings;
-    st.result.limit = s.searchThreshold;
+    st.result.limit = st.settings.searchThreshold;
     base_.refreshCounts();
     const std::uint32_t count = base_.personCount();
     view_.progressRange(static_cast<int>(base_.faceRecordCount()));
-    auto readPerson = [&](std::uint32_t k, PersonRecord& person) {
-        return base_.readPerson(s.reverseOrder ? count + 1 - k : k, person) == 0 &&
-               person.deleted != persons::kDeletedFlag;
-    };
-    if (!s.roundSearch) {
-        for (std::uint32_t k = 1; k <= count && running_ && !st.done; ++k) {
-            PersonRecord person;
-            if (!readPerson(k, person)) continue;
-            base_.loadFaces(person);
-            if (s.showPictures || st.pictureNeeded) base_.loadFaceImages(person);
-            for (int slot = 0; slot < person.faceCount && running_; ++slot) {
-                FaceRecord* face = person.faces[static_cast<std::size_t>(slot)].get();
-                if (face == nullptr) break;
-                matchOne(st, person, *face, slot);
-            }
-            st.done = s.stopAfterFirstUser && !st.result.candidates.empty();
-        }
-        return;
+    if (st.settings.roundSearch) {
+        searchRounds(st, count);
+    } else {
+        searchPersons(st, count);
     }
+}
+
+// Every person with all of its faces; the persons whose faces wait for their scores are
+// held until they are taken.
+void SearchRun::searchPersons(State& st, std::uint32_t count) {
+    const SearchSettings& s = st.settings;
+    std::deque<PersonRecord> held;
+    std::vector<Pending> pending;
+    for (std::uint32_t k = 1; k <= count && running_ && !st.done; ++k) {
+        PersonRecord& person = held.emplace_back();
+        if (base_.readPerson(s.reverseOrder ? count + 1 - k : k, person) != 0 ||
+            person.deleted == persons::kDeletedFlag) {
+            held.pop_back();
+            continue;
+        }
+        base_.loadFaces(person);
+        if (s.showPictures || st.pictureNeeded) base_.loadFaceImages(person);
+        const std::size_t first = pending.size();
+        for (int slot = 0; slot < person.faceCount; ++slot) {
+            const FaceRecord* face = person.faces[static_cast<std::size_t>(slot)].get();
+            if (face == nullptr) break;
+            pending.push_back(Pending{&person, face, slot, false});
+        }
+        if (pending.size() > first) pending.back().lastOfPerson = true;
+        if (pending.size() >= st.batch.batchSize()) {
+            matchPending(st, pending);
+            held.clear();
+        }
+    }
+    matchPending(st, pending);
+}
+
+// Round r takes face r of every person that has more than r faces.
+void SearchRun::searchRounds(State& st, std::uint32_t count) {
+    const SearchSettings& s = st.settings;
+    std::deque<PersonRecord> held;
+    std::vector<Pending> pending;
     for (int r = 0; r < persons::kMaxFaces && running_ && !st.done; ++r) {
         bool anyPerson = false;
         for (std::uint32_t k = 1; k <= count && running_ && !st.done; ++k) {
-            PersonRecord person;
-            if (!readPerson(k, person) || person.faceCount <= r) continue;
-            anyPerson = true;
-            const std::uint32_t recno = person.faceRef[static_cast<std::size_t>(r)];
-            auto face = std::make_unique<FaceRecord>();
-            if (base_.readFace(recno, *face) != 0 || face->deleted == persons::kDeletedFlag ||
-                face->id != person.id)
+            PersonRecord& person = held.emplace_back();
+            if (base_.readPerson(s.reverseOrder ? count + 1 - k : k, person) != 0 ||
+                person.deleted == persons::kDeletedFlag || person.faceCount <= r) {
+                held.pop_back();
                 continue;
-            person.faces[static_cast<std::size_t>(r)] = std::move(face);
+            }
+            anyPerson = true;
+            const std::size_t slot = static_cast<std::size_t>(r);
+            auto face = std::make_unique<FaceRecord>();
+            if (base_.readFace(person.faceRef[slot], *face) != 0 ||
+                face->deleted == persons::kDeletedFlag || face->id != person.id) {
+                held.pop_back();
+                continue;
+            }
+            person.faces[slot] = std::move(face);
             if (s.showPictures || st.pictureNeeded) base_.loadFaceImages(person);
-            matchOne(st, person, *person.faces[static_cast<std::size_t>(r)], r);
-            st.done = s.stopAfterFirstUser && !st.result.candidates.empty();
+            pending.push_back(Pending{&person, person.faces[slot].get(), r, true});
+            if (pending.size() >= st.batch.batchSize()) {
+                matchPending(st, pending);
+                held.clear();
+            }
         }
+        matchPending(st, pending);
+        held.clear();
         if (!anyPerson) break;
     }
 }
 
-void SearchRun::matchOne(State& st, const PersonRecord& person, FaceRecord& face, int slot) {
+void SearchRun::matchPending(State& st, std::vector<Pending>& pending) {
+    const bool oneByOne = st.batch.threads() == 1;
+    std::vector<FaceScore> scores(pending.size());
+    if (!oneByOne) {
+        std::vector<const FaceRecord*> faces;
+        faces.reserve(pending.size());
+        for (const Pending& p : pending) faces.push_back(p.face);
+        st.batch.scoreAll(st.probe, faces, scores);
+    }
+    for (std::size_t i = 0; i < pending.size() && running_ && !st.done; ++i) {
+        const Pending& p = pending[i];
+        view_.candidate(CandidateFace{*p.face, p.face->recno, p.slot, 0});
+        // One face at a time: the face is shown while it is matched.
+        if (oneByOne) scores[i].rc = matchFace(matcher_, st.probe, *p.face, scores[i].score);
+        takeScore(st, *p.person, *p.face, p.slot, scores[i]);
+        if (p.lastOfPerson)
+            st.done = st.settings.stopAfterFirstUser && !st.result.candidates.empty();
+    }
+    pending.clear();
+}
+
+void SearchRun::takeScore(State& st, const PersonRecord& person, const FaceRecord& face, int slot,
+                          const FaceScore& result) {
     SearchResult& r = st.result;
-    view_.candidate(CandidateFace{face, face.recno, slot, 0});
-    std::int32_t score = 0;
-    const bool ok = matchFace(matcher_, st.probe, face, score) == 0;
+    const std::int32_t score = result.score;
+    const bool ok = result.rc == 0;
     view_.progress(++r.facesMatched);
     const MatchedFace matched{slot, score, face.recno, !face.image.empty()};
     if (ok && score >= r.limit) {

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "identify/batch_matcher.h"
 #include "identify/run_seams.h"
 #include "persons/person_base.h"
 #include "settings/app_settings.h"
@@ -31,6 +32,10 @@ struct SearchSettings {
     std::uint8_t bestCandidate = 0;    // "Show best candidate" margin; 0: no best stranger
     bool showPictures = false;         // faces' pictures are loaded for the comparison panel
     std::string userBox;  // "Optional User ID:" text; "" or "(all)" (any case): everyone
+    // Threads that match faces at once (see BatchMatcher); above 1 the FaceMatcher must be
+    // thread-safe. The faces are still taken in search order. from() gives
+    // defaultMatchThreads().
+    int matchThreads = 1;
 
     static SearchSettings from(const settings::AppSettings& s, std::string userBox,
                                bool stopAfterFirstUser, bool showPictures);
@@ -108,13 +113,24 @@ class SearchRun {
 
   private:
     struct State;
+    // A face read ahead in search order, waiting for its score.
+    struct Pending {
+        const persons::PersonRecord* person;
+        const persons::FaceRecord* face;
+        int slot;
+        bool lastOfPerson;  // "Stop after first matched user" is looked at after it
+    };
     bool claim();
     SearchResult execute(const Probe& probe, const SearchSettings& settings);
     void searchUser(State& st, const std::string& userId);
     void searchAll(State& st);
-    // Matches one face of person; false when the search must end.
-    void matchOne(State& st, const persons::PersonRecord& person, persons::FaceRecord& face,
-                  int slot);
+    void searchPersons(State& st, std::uint32_t count);
+    void searchRounds(State& st, std::uint32_t count);
+    // Scores the gathered faces and takes them in order, then empties the list.
+    void matchPending(State& st, std::vector<Pending>& pending);
+    // Takes the score of one face of person.
+    void takeScore(State& st, const persons::PersonRecord& person, const persons::FaceRecord& face,
+                   int slot, const FaceScore& result);
     void join();
 
     persons::PersonBase& base_;

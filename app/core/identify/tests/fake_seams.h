@@ -153,6 +153,17 @@ class RecordingView : public RunView {
     std::vector<Outcome> outcomes;
 };
 
+class RecordingSearchView : public SearchView {
+  public:
+    void progressRange(int faces) override { range = faces; }
+    void progress(int matched) override { last = matched; }
+    void candidate(const CandidateFace& face) override { shown.push_back(face.recno); }
+    void finished(const SearchResult& r) override { results.push_back(r); }
+    int range = -1, last = 0;
+    std::vector<std::uint32_t> shown;
+    std::vector<SearchResult> results;
+};
+
 // A fresh person base per test; faces are tagged with their own numbers.
 class BaseTest : public ::testing::Test {
   protected:

@@ -6,17 +6,6 @@
 namespace identify::testing {
 namespace {
 
-class RecordingSearchView : public SearchView {
-  public:
-    void progressRange(int faces) override { range = faces; }
-    void progress(int matched) override { last = matched; }
-    void candidate(const CandidateFace& face) override { shown.push_back(face.recno); }
-    void finished(const SearchResult& r) override { results.push_back(r); }
-    int range = -1, last = 0;
-    std::vector<std::uint32_t> shown;
-    std::vector<SearchResult> results;
-};
-
 class SearchRunTest : public BaseTest {
   protected:
     FakeMatcher matcher;
