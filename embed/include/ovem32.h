@@ -42,7 +42,9 @@ typedef enum OvEmResult {
     OVEM_E_CHECKSUM = 6,     /* a file's SHA-256 differs from its listed sum, or is not listed */
     OVEM_E_MANIFEST = 7,     /* manifest is not strict JSON or misses or misuses a field */
     OVEM_E_SHAPE = 8,        /* a tensor is missing, unexpected, or of another shape */
-    OVEM_E_VALUE = 9         /* a weight is not a finite number */
+    OVEM_E_VALUE = 9,        /* a weight is not a finite number */
+    OVEM_E_FACE_BOX = 10,    /* face box too small, too large, or wholly outside the frame */
+    OVEM_E_FLAT_FACE = 11    /* every frame pixel in the face box has the same grey level */
 } OvEmResult;
 
 /* The English text of a result code: a static string, never NULL; a code that is not an
@@ -87,6 +89,28 @@ OVEM_API int OvEmModelInfo(const OvEmModel* model, int* kind, uint32_t* tensorCo
  * floats. Errors: OVEM_E_ARGUMENT for a NULL argument or a name the network has not. */
 OVEM_API int OvEmModelTensor(const OvEmModel* model, const char* name, const float** data,
                              uint64_t* count);
+
+/* Landmarks. */
+typedef struct OvEmBox {
+    int32_t left, top, width, height; /* frame pixels; may reach past the frame's border */
+} OvEmBox;
+
+#define OVEM_LANDMARK_COUNT 68
+#define OVEM_CROP_SIDE 150
+
+/* The 68 landmarks of the face in box, in frame pixels: points holds x0, y0, x1, y1, ...
+ * in the usual 68-point order (0-16 jaw, 17-26 brows, 27-35 nose, 36-41 the eye on the
+ * image's left, 42-47 the other eye, 48-67 mouth). grey is width x height bytes, rows top
+ * to bottom. The box is padded to a square (centred on its shorter side) and scaled to the
+ * network's 112 x 112 input; box pixels outside the frame count as black. Points may lie
+ * outside the box or the frame.
+ * Errors: OVEM_E_ARGUMENT for a NULL argument, a model that is not of kind
+ * OVEM_MODEL_LANDMARKS68, or width or height outside 1..32767; OVEM_E_FACE_BOX when a box
+ * side is below 16 or above 8192 pixels, |left| or |top| exceeds 16384, or the box does not
+ * overlap the frame; OVEM_E_FLAT_FACE when the box's pixels in the frame are all one grey
+ * level. Thread-safe (the model is only read); allocates about 2.5 MB for the call. */
+OVEM_API int OvEmLandmarks(const OvEmModel* model, const uint8_t* grey, int width, int height,
+                           const OvEmBox* box, float points[2 * OVEM_LANDMARK_COUNT]);
 
 #ifdef __cplusplus
 }

@@ -10,7 +10,9 @@ static_assert(OVEM_E_ARGUMENT == static_cast<int>(ovem::Status::kArgument) &&
               OVEM_E_CHECKSUM == static_cast<int>(ovem::Status::kChecksum) &&
               OVEM_E_MANIFEST == static_cast<int>(ovem::Status::kManifest) &&
               OVEM_E_SHAPE == static_cast<int>(ovem::Status::kShape) &&
-              OVEM_E_VALUE == static_cast<int>(ovem::Status::kValue));
+              OVEM_E_VALUE == static_cast<int>(ovem::Status::kValue) &&
+              OVEM_E_FACE_BOX == static_cast<int>(ovem::Status::kFaceBox) &&
+              OVEM_E_FLAT_FACE == static_cast<int>(ovem::Status::kFlatFace));
 
 extern "C" OVEM_API const char* OvEmResultText(int code) {
     switch (code) {
@@ -34,6 +36,10 @@ extern "C" OVEM_API const char* OvEmResultText(int code) {
             return "model tensors do not match the network";
         case OVEM_E_VALUE:
             return "model holds a weight that is not a finite number";
+        case OVEM_E_FACE_BOX:
+            return "face box is too small, too large or outside the frame";
+        case OVEM_E_FLAT_FACE:
+            return "face box holds a single grey level";
         default:
             return "unknown status";
     }

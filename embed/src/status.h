@@ -15,6 +15,8 @@ enum class Status : int {
     kManifest = 7,
     kShape = 8,
     kValue = 9,
+    kFaceBox = 10,
+    kFlatFace = 11,
 };
 
 }  // namespace ovem

@@ -263,10 +263,10 @@ TEST(EmApi, ArgumentsAndTexts) {
     EXPECT_EQ(OvEmManifestName(0), nullptr);
 
     std::set<std::string> texts;
-    for (int code = OVEM_OK; code <= OVEM_E_VALUE; ++code) texts.insert(OvEmResultText(code));
-    EXPECT_EQ(texts.size(), static_cast<size_t>(OVEM_E_VALUE + 1));
+    for (int code = OVEM_OK; code <= OVEM_E_FLAT_FACE; ++code) texts.insert(OvEmResultText(code));
+    EXPECT_EQ(texts.size(), static_cast<size_t>(OVEM_E_FLAT_FACE + 1));
     EXPECT_EQ(texts.count("unknown status"), 0u);
-    EXPECT_STREQ(OvEmResultText(OVEM_E_VALUE + 1), "unknown status");
+    EXPECT_STREQ(OvEmResultText(OVEM_E_FLAT_FACE + 1), "unknown status");
     EXPECT_STREQ(OvEmResultText(-1), "unknown status");
 }
 

@@ -1,0 +1,190 @@
+// OvEmLandmarks: refused arguments and frames on a stand-in network; with the fetched
+// model and the Yale photographs beside the project, the reference points and repeatable
+// results on several threads.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model_files.h"
+#include "ovem32.h"
+#include "ovio32.h"
+
+namespace {
+
+constexpr int kW = 256, kH = 255;
+
+struct ModelPtr {
+    ModelPtr() = default;
+    ModelPtr(const ModelPtr&) = delete;
+    ModelPtr& operator=(const ModelPtr&) = delete;
+    OvEmModel* m = nullptr;
+    ~ModelPtr() { OvEmFreeModel(m); }
+};
+
+std::vector<uint8_t> ramp() {
+    std::vector<uint8_t> f(kW * kH);
+    for (int i = 0; i < kW * kH; ++i) f[i] = static_cast<uint8_t>((i * 31) % 251);
+    return f;
+}
+
+class EmLandmarksApi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        landmarks_.m = load(OVEM_MODEL_LANDMARKS68);
+        embedding_.m = load(OVEM_MODEL_EMBEDDING128);
+    }
+    OvEmModel* load(int kind) {
+        ovem_test::ModelFolder& folder = kind == OVEM_MODEL_LANDMARKS68 ? lmFolder_ : emFolder_;
+        OvEmModel* m = nullptr;
+        EXPECT_EQ(OvEmLoadModel(kind, folder.writeModel(ovem_test::fakeNetwork(kind)).c_str(),
+                                nullptr, &m),
+                  OVEM_OK);
+        return m;
+    }
+    int run(const std::vector<uint8_t>& frame, OvEmBox box) {
+        return OvEmLandmarks(landmarks_.m, frame.data(), kW, kH, &box, points_);
+    }
+    ovem_test::ModelFolder lmFolder_, emFolder_;
+    ModelPtr landmarks_{}, embedding_{};
+    float points_[136] = {};
+    const std::vector<uint8_t> frame_ = ramp();
+};
+
+TEST_F(EmLandmarksApi, RefusesNullAndWrongModel) {
+    ASSERT_NE(landmarks_.m, nullptr);
+    const OvEmBox box{60, 50, 120, 120};
+    EXPECT_EQ(OvEmLandmarks(nullptr, frame_.data(), kW, kH, &box, points_), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(landmarks_.m, nullptr, kW, kH, &box, points_), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), kW, kH, nullptr, points_),
+              OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), kW, kH, &box, nullptr), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(embedding_.m, frame_.data(), kW, kH, &box, points_), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), 0, kH, &box, points_), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), kW, -1, &box, points_), OVEM_E_ARGUMENT);
+}
+
+TEST_F(EmLandmarksApi, BoxLimits) {
+    float untouched[136];
+    std::memset(points_, 0x5a, sizeof points_);
+    std::memcpy(untouched, points_, sizeof points_);
+    EXPECT_EQ(run(frame_, {60, 50, 15, 120}), OVEM_E_FACE_BOX);  // tiny
+    EXPECT_EQ(run(frame_, {60, 50, 120, 15}), OVEM_E_FACE_BOX);
+    EXPECT_EQ(run(frame_, {60, 50, 8193, 100}), OVEM_E_FACE_BOX);  // huge
+    EXPECT_EQ(run(frame_, {kW, 50, 100, 100}), OVEM_E_FACE_BOX);   // right of the frame
+    EXPECT_EQ(run(frame_, {-100, 50, 100, 100}), OVEM_E_FACE_BOX); // left, touching column 0
+    EXPECT_EQ(run(frame_, {50, kH, 100, 100}), OVEM_E_FACE_BOX);
+    EXPECT_EQ(run(frame_, {-20000, 50, 100, 100}), OVEM_E_FACE_BOX);
+    EXPECT_EQ(std::memcmp(points_, untouched, sizeof points_), 0);
+    // The smallest box, and boxes over and at the border, give finite points.
+    for (OvEmBox box : {OvEmBox{60, 50, 16, 16}, OvEmBox{-99, 50, 100, 100},
+                        OvEmBox{200, 200, 120, 130}, OvEmBox{0, 0, kW, kH}}) {
+        ASSERT_EQ(run(frame_, box), OVEM_OK) << box.left << " " << box.top;
+        for (float v : points_) ASSERT_TRUE(std::isfinite(v));
+    }
+}
+
+TEST_F(EmLandmarksApi, FlatFrames) {
+    const std::vector<uint8_t> flat(kW * kH, 128);
+    EXPECT_EQ(run(flat, {60, 50, 120, 120}), OVEM_E_FLAT_FACE);
+    // Flat inside the box is enough, whatever lies outside it.
+    std::vector<uint8_t> half = flat;
+    for (int x = 0; x < 40; ++x) half[100 * kW + x] = 0;
+    EXPECT_EQ(run(half, {60, 50, 120, 120}), OVEM_E_FLAT_FACE);
+    EXPECT_EQ(run(half, {20, 50, 120, 120}), OVEM_OK);
+    EXPECT_STREQ(OvEmResultText(OVEM_E_FLAT_FACE), "face box holds a single grey level");
+}
+
+// The fetched model and the photographs.
+std::string modelManifest() {
+    std::string path = OVFC_BIN_DIR;
+    path += "/models/";
+    path += OvEmManifestName(OVEM_MODEL_LANDMARKS68);
+    return path;
+}
+
+std::string yaleDir() {
+    std::string dir = OVFC_SOURCE_DIR;
+    dir += "/../shared/faces/yale/";
+    return dir;
+}
+
+struct Reference {
+    std::string name;
+    OvEmBox box{};
+    std::vector<float> points;
+};
+
+std::vector<Reference> references() {
+    std::string path = OVFC_SOURCE_DIR;
+    path += "/embed/tests/data/yale_landmarks.txt";
+    std::ifstream in(path);
+    std::vector<Reference> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream s(line);
+        Reference r;
+        s >> r.name >> r.box.left >> r.box.top >> r.box.width >> r.box.height;
+        float v;
+        while (s >> v) r.points.push_back(v);
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+class EmLandmarksYale : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(modelManifest()))
+            GTEST_SKIP() << "models not fetched (scripts/setup)";
+        if (!std::filesystem::exists(yaleDir())) GTEST_SKIP() << "no photographs in " << yaleDir();
+        ASSERT_EQ(OvEmLoadModel(OVEM_MODEL_LANDMARKS68, modelManifest().c_str(), nullptr, &model_.m),
+                  OVEM_OK);
+        refs_ = references();
+        ASSERT_GE(refs_.size(), 8u);
+    }
+    std::vector<uint8_t> frame(const std::string& name) {
+        std::vector<uint8_t> f(kW * kH);
+        const std::string path = yaleDir() + name;
+        EXPECT_EQ(OvReadImage(path.c_str(), f.data(), OVIO_FORMAT_BY_NAME), 0) << path;
+        return f;
+    }
+    ModelPtr model_;
+    std::vector<Reference> refs_;
+};
+
+TEST_F(EmLandmarksYale, AgreesWithTheReferencePoints) {
+    for (const Reference& r : refs_) {
+        ASSERT_EQ(r.points.size(), 136u) << r.name;
+        const std::vector<uint8_t> f = frame(r.name);
+        float points[136];
+        ASSERT_EQ(OvEmLandmarks(model_.m, f.data(), kW, kH, &r.box, points), OVEM_OK) << r.name;
+        double worst = 0;
+        for (int i = 0; i < 136; ++i) worst = std::max(worst, std::fabs(double(points[i]) - r.points[i]));
+        EXPECT_LT(worst, 0.01) << r.name << " (pixels)";
+    }
+}
+
+TEST_F(EmLandmarksYale, SameBitsOnEveryRunAndThread) {
+    const Reference& r = refs_.front();
+    const std::vector<uint8_t> f = frame(r.name);
+    float first[136];
+    ASSERT_EQ(OvEmLandmarks(model_.m, f.data(), kW, kH, &r.box, first), OVEM_OK);
+    std::vector<std::vector<float>> got(4, std::vector<float>(136));
+    std::vector<std::thread> threads;
+    for (auto& g : got)
+        threads.emplace_back([&] {
+            for (int k = 0; k < 3; ++k) OvEmLandmarks(model_.m, f.data(), kW, kH, &r.box, g.data());
+        });
+    for (auto& t : threads) t.join();
+    for (const auto& g : got) EXPECT_EQ(std::memcmp(g.data(), first, sizeof first), 0);
+}
+
+}  // namespace
