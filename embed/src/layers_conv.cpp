@@ -19,7 +19,8 @@ OVEM_INLINE void loadLanes(const float* p, V& v) {
 }
 
 template <typename V>
-OVEM_INLINE void storeLanes(V v, const float* bias, float* out) {
+OVEM_INLINE void storeLanes(const V& acc, const float* bias, float* out) {
+    V v = acc;
     if (bias) {
         V b;
         loadLanes(bias, b);
