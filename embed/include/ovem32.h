@@ -112,6 +112,22 @@ typedef struct OvEmBox {
 OVEM_API int OvEmLandmarks(const OvEmModel* model, const uint8_t* grey, int width, int height,
                            const OvEmBox* box, float points[2 * OVEM_LANDMARK_COUNT]);
 
+/* Embedding. */
+
+/* The 128-value embedding of a face crop: crop holds 150 x 150 pixels, rows top to bottom,
+ * channels 1 (grey, taken for red, green and blue) or 3 (red, green, blue interleaved); the
+ * crop is the caller's and is only read. Crops of one face lie close together by
+ * OvEmDistance. The same model and crop give the same bits on every call and thread.
+ * Errors: OVEM_E_ARGUMENT for a NULL argument, a model that is not of kind
+ * OVEM_MODEL_EMBEDDING128 or channels other than 1 or 3; OVEM_E_NO_MEMORY. Thread-safe (the
+ * model is only read); allocates about 2 MB for the call. */
+OVEM_API int OvEmEmbedding(const OvEmModel* model, const uint8_t* crop, int channels,
+                           float embedding[128]);
+
+/* The Euclidean distance of two embeddings, summed in double precision in a fixed order.
+ * Not a result code: -1 when a or b is NULL. Thread-safe. */
+OVEM_API float OvEmDistance(const float a[128], const float b[128]);
+
 #ifdef __cplusplus
 }
 #endif
