@@ -117,14 +117,18 @@ void normaliseCrop(const uint8_t* crop, int channels, float* out) {
 
 }  // namespace
 
+RecognitionWorkspace::Buffer RecognitionWorkspace::allocate(size_t floats) {
+    return {std::make_unique_for_overwrite<float[]>(floats), floats};
+}
+
 RecognitionWorkspace::RecognitionWorkspace() {
     const BufferSizes s = bufferSizes();
-    a_.resize(s.map);
-    b_.resize(s.map);
-    padded_.resize(s.padded);
-    first_.resize(s.first);
-    second_.resize(s.first);
-    pooled_.resize(s.pooled);
+    a_ = allocate(s.map);
+    b_ = allocate(s.map);
+    padded_ = allocate(s.padded);
+    first_ = allocate(s.first);
+    second_ = allocate(s.first);
+    pooled_ = allocate(s.pooled);
 }
 
 Status computeEmbedding(const Model& model, const uint8_t* crop, int channels,
@@ -133,15 +137,15 @@ Status computeEmbedding(const Model& model, const uint8_t* crop, int channels,
         (channels != 1 && channels != 3)) {
         return Status::kArgument;
     }
-    float* map = ws.a_.data();
-    float* other = ws.b_.data();
+    float* map = ws.a_.data.get();
+    float* other = ws.b_.data.get();
     normaliseCrop(crop, channels, map);
     scaledConv(map, kInput, scaledConvWeights(model, "conv32_down"), kStemKernel, kStemChannels, 2,
                true, other);
     maxPool(other, kStem, 3, 2, map);
 
-    const ResidualScratch scratch{ws.padded_.data(), ws.first_.data(), ws.second_.data(),
-                                  ws.pooled_.data()};
+    const ResidualScratch scratch{ws.padded_.data.get(), ws.first_.data.get(),
+                                  ws.second_.data.get(), ws.pooled_.data.get()};
     MapShape shape = kPooledStem;
     for (const Block& b : kBlocks) {
         const ResidualWeights w = blockWeights(model, b);

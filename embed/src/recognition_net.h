@@ -2,8 +2,9 @@
 #ifndef OVEM_RECOGNITION_NET_H
 #define OVEM_RECOGNITION_NET_H
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "model.h"
 #include "status.h"
@@ -22,7 +23,13 @@ class RecognitionWorkspace {
   private:
     friend Status computeEmbedding(const Model&, const uint8_t*, int, RecognitionWorkspace&,
                                    float*);
-    std::vector<float> a_, b_, padded_, first_, second_, pooled_;
+    struct Buffer {
+        std::unique_ptr<float[]> data;
+        size_t size = 0;
+    };
+    static Buffer allocate(size_t floats);
+    // Every pass writes each value before it reads it: the buffers start unset.
+    Buffer a_, b_, padded_, first_, second_, pooled_;
 };
 
 // The embedding of a crop of kRecognitionSide x kRecognitionSide pixels, rows top to
