@@ -112,6 +112,47 @@ typedef struct OvEmBox {
 OVEM_API int OvEmLandmarks(const OvEmModel* model, const uint8_t* grey, int width, int height,
                            const OvEmBox* box, float points[2 * OVEM_LANDMARK_COUNT]);
 
+/* The face box OvEmLandmarks expects for a face whose eye centres are (xl, yl) and (xr, yr)
+ * in frame pixels, as the face search finds them: a square of 3.0 eye distances, centred
+ * across between the eyes, its top 0.30 of its side above them; side, left and top rounded
+ * to the nearest pixel (halves away from zero). The box may reach past the frame.
+ * Errors: OVEM_E_ARGUMENT for a NULL box or a coordinate that is not finite;
+ * OVEM_E_FACE_BOX when a coordinate exceeds 16384 in magnitude or the eyes lie less than 6
+ * or more than 2700 pixels apart. Thread-safe. */
+OVEM_API int OvEmFaceBoxFromEyes(float xl, float yl, float xr, float yr, OvEmBox* box);
+
+/* The landmarks of the face whose eye centres the face search gave, eyes = {xl, yl, xr,
+ * yr} in frame pixels: OvEmLandmarks in the box of OvEmFaceBoxFromEyes. When the eyes of
+ * those landmarks would move that box by more than 0.30 of its side, the given eyes are
+ * taken to be wrong and the face is looked for again: from each of eight starting boxes
+ * (that box, 2 and 3 times as large about the eyes' midpoint, the frame's bounding square,
+ * and squares of 0.8 x the frame's shorter side at its top left, top centre, top right and
+ * centre) the box is moved up to three times to the box of its landmarks' eyes, and the
+ * landmarks of the box they move least are given. box (may be NULL) receives the box of
+ * the points. The same input always gives the same points.
+ * Errors: those of OvEmLandmarks (OVEM_E_ARGUMENT also for NULL eyes; box may be NULL);
+ * OVEM_E_FACE_BOX also for eyes OvEmFaceBoxFromEyes refuses. Thread-safe; takes one
+ * landmark pass (about 8 ms), up to 33 when the face is looked for again. */
+OVEM_API int OvEmLandmarksFromEyes(const OvEmModel* model, const uint8_t* grey, int width,
+                                   int height, const float eyes[4],
+                                   float points[2 * OVEM_LANDMARK_COUNT], OvEmBox* box);
+
+/* The OVEM_CROP_SIDE x OVEM_CROP_SIDE (150 x 150) grey crop OvEmEmbedding takes, placed by
+ * the landmarks from OvEmLandmarks: an upright square whose side is the mean distance of
+ * the two eye centres (means of points 36-41 and 42-47) from the mouth centre (mean of
+ * 48-67) divided by 0.45, with the centroid of the three centres at 0.50 across and 0.43
+ * down; its side and corner are rounded down to whole pixels. Crop pixel (u, v) is the
+ * bilinear value of the frame at corner + (u, v) x side / 150 (the square's last row and
+ * column repeated, black outside the frame), rounded to the nearest grey level (halves up),
+ * computed in double precision in a fixed order, so the same input gives the same crop.
+ * Errors: OVEM_E_ARGUMENT for a NULL argument, width or height outside 1..32767 or a point
+ * that is not finite; OVEM_E_FACE_BOX when the crop's side is below 8 or above 8192 pixels
+ * or its centre lies more than 16384 pixels from the origin. The crop is the caller's
+ * buffer and is written only on success. Thread-safe; allocates nothing. */
+OVEM_API int OvEmAlignedCrop(const uint8_t* grey, int width, int height,
+                             const float points[2 * OVEM_LANDMARK_COUNT],
+                             uint8_t crop[OVEM_CROP_SIDE * OVEM_CROP_SIDE]);
+
 /* Embedding. */
 
 /* The 128-value embedding of a face crop: crop holds 150 x 150 pixels, rows top to bottom,

@@ -101,6 +101,31 @@ TEST_F(EmLandmarksApi, FlatFrames) {
     EXPECT_STREQ(OvEmResultText(OVEM_E_FLAT_FACE), "face box holds a single grey level");
 }
 
+TEST_F(EmLandmarksApi, FromEyesRefusals) {
+    const float eyes[4] = {100, 100, 140, 100};
+    EXPECT_EQ(OvEmLandmarksFromEyes(landmarks_.m, frame_.data(), kW, kH, nullptr, points_, nullptr),
+              OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarksFromEyes(embedding_.m, frame_.data(), kW, kH, eyes, points_, nullptr),
+              OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmLandmarksFromEyes(landmarks_.m, frame_.data(), kW, kH, eyes, nullptr, nullptr),
+              OVEM_E_ARGUMENT);
+    const float close[4] = {100, 100, 103, 100};
+    EXPECT_EQ(OvEmLandmarksFromEyes(landmarks_.m, frame_.data(), kW, kH, close, points_, nullptr),
+              OVEM_E_FACE_BOX);
+    const std::vector<uint8_t> flat(kW * kH, 17);
+    OvEmBox box{-1, -1, -1, -1};
+    EXPECT_EQ(OvEmLandmarksFromEyes(landmarks_.m, flat.data(), kW, kH, eyes, points_, &box),
+              OVEM_E_FLAT_FACE);
+    EXPECT_EQ(box.left, -1);
+    // The stand-in network's points agree with no box: the search runs and still answers
+    // with the box its points move least.
+    ASSERT_EQ(OvEmLandmarksFromEyes(landmarks_.m, frame_.data(), kW, kH, eyes, points_, &box),
+              OVEM_OK);
+    float again[136];
+    ASSERT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), kW, kH, &box, again), OVEM_OK);
+    EXPECT_EQ(std::memcmp(points_, again, sizeof again), 0);
+}
+
 // The fetched model and the photographs.
 std::string modelManifest() {
     std::string path = OVFC_BIN_DIR;
@@ -169,6 +194,39 @@ TEST_F(EmLandmarksYale, AgreesWithTheReferencePoints) {
         double worst = 0;
         for (int i = 0; i < 136; ++i) worst = std::max(worst, std::fabs(double(points[i]) - r.points[i]));
         EXPECT_LT(worst, 0.01) << r.name << " (pixels)";
+    }
+}
+
+// Eye positions in the frame: the truth of the photographs' eye centres, and eyes a face
+// search placed on the chin (00001104) and on the forehead (00001309).
+TEST_F(EmLandmarksYale, EyesGiveTheirBoxOrAreSearchedAgain) {
+    struct Case {
+        const char* name;
+        float given[4];
+        float truth[4];
+    };
+    const Case cases[] = {
+        {"00000102.TIF", {120, 91, 162, 91}, {119.90f, 90.65f, 162.30f, 91.05f}},
+        {"00001104.TIF", {93, 157, 130, 155}, {117.34f, 100.79f, 167.10f, 96.80f}},
+        {"00001309.TIF", {137, 61, 167, 64}, {122.70f, 115.16f, 165.10f, 115.16f}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> f = frame(c.name);
+        float points[136];
+        OvEmBox box{};
+        ASSERT_EQ(OvEmLandmarksFromEyes(model_.m, f.data(), kW, kH, c.given, points, &box), OVEM_OK);
+        OvEmBox first{};
+        ASSERT_EQ(OvEmFaceBoxFromEyes(c.given[0], c.given[1], c.given[2], c.given[3], &first), OVEM_OK);
+        const bool searched = std::memcmp(&box, &first, sizeof box) != 0;
+        EXPECT_EQ(searched, c.name != std::string("00000102.TIF")) << c.name;
+        double eye[4] = {};
+        for (int i = 36; i < 48; ++i) {
+            eye[i < 42 ? 0 : 2] += points[2 * i] / 6.0;
+            eye[i < 42 ? 1 : 3] += points[2 * i + 1] / 6.0;
+        }
+        const double distance = std::hypot(c.truth[2] - c.truth[0], c.truth[3] - c.truth[1]);
+        EXPECT_LT(std::hypot(eye[0] - c.truth[0], eye[1] - c.truth[1]), 0.15 * distance) << c.name;
+        EXPECT_LT(std::hypot(eye[2] - c.truth[2], eye[3] - c.truth[3]), 0.15 * distance) << c.name;
     }
 }
 
