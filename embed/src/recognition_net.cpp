@@ -5,6 +5,7 @@
 #include "recognition_net.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "layers_conv.h"
@@ -32,6 +33,8 @@ constexpr Block kBlocks[] = {
 };
 
 constexpr int kStemChannels = 32;
+constexpr int kLastChannels = 256;
+static_assert(kBlocks[std::size(kBlocks) - 1].outChannels == kLastChannels);
 constexpr int kStemKernel = 7;
 constexpr float kMeanRgb[3] = {122.782f, 117.001f, 104.298f};
 
@@ -117,18 +120,14 @@ void normaliseCrop(const uint8_t* crop, int channels, float* out) {
 
 }  // namespace
 
-RecognitionWorkspace::Buffer RecognitionWorkspace::allocate(size_t floats) {
-    return {std::make_unique_for_overwrite<float[]>(floats), floats};
-}
-
 RecognitionWorkspace::RecognitionWorkspace() {
     const BufferSizes s = bufferSizes();
-    a_ = allocate(s.map);
-    b_ = allocate(s.map);
-    padded_ = allocate(s.padded);
-    first_ = allocate(s.first);
-    second_ = allocate(s.first);
-    pooled_ = allocate(s.pooled);
+    a_ = std::make_unique_for_overwrite<float[]>(s.map);
+    b_ = std::make_unique_for_overwrite<float[]>(s.map);
+    padded_ = std::make_unique_for_overwrite<float[]>(s.padded);
+    first_ = std::make_unique_for_overwrite<float[]>(s.first);
+    second_ = std::make_unique_for_overwrite<float[]>(s.first);
+    pooled_ = std::make_unique_for_overwrite<float[]>(s.pooled);
 }
 
 Status computeEmbedding(const Model& model, const uint8_t* crop, int channels,
@@ -137,15 +136,15 @@ Status computeEmbedding(const Model& model, const uint8_t* crop, int channels,
         (channels != 1 && channels != 3)) {
         return Status::kArgument;
     }
-    float* map = ws.a_.data.get();
-    float* other = ws.b_.data.get();
+    float* map = ws.a_.get();
+    float* other = ws.b_.get();
     normaliseCrop(crop, channels, map);
     scaledConv(map, kInput, scaledConvWeights(model, "conv32_down"), kStemKernel, kStemChannels, 2,
                true, other);
     maxPool(other, kStem, 3, 2, map);
 
-    const ResidualScratch scratch{ws.padded_.data.get(), ws.first_.data.get(),
-                                  ws.second_.data.get(), ws.pooled_.data.get()};
+    const ResidualScratch scratch{ws.padded_.get(), ws.first_.get(), ws.second_.get(),
+                                  ws.pooled_.get()};
     MapShape shape = kPooledStem;
     for (const Block& b : kBlocks) {
         const ResidualWeights w = blockWeights(model, b);
@@ -158,7 +157,7 @@ Status computeEmbedding(const Model& model, const uint8_t* crop, int channels,
         std::swap(map, other);
     }
 
-    float mean[256];
+    float mean[kLastChannels];
     spatialMean(map, shape, mean);
     fullyConnected(mean, shape.channels, tensor(model, "fc"), nullptr, kEmbeddingValues, out);
     return Status::kOk;

@@ -23,13 +23,8 @@ class RecognitionWorkspace {
   private:
     friend Status computeEmbedding(const Model&, const uint8_t*, int, RecognitionWorkspace&,
                                    float*);
-    struct Buffer {
-        std::unique_ptr<float[]> data;
-        size_t size = 0;
-    };
-    static Buffer allocate(size_t floats);
     // Every pass writes each value before it reads it: the buffers start unset.
-    Buffer a_, b_, padded_, first_, second_, pooled_;
+    std::unique_ptr<float[]> a_, b_, padded_, first_, second_, pooled_;
 };
 
 // The embedding of a crop of kRecognitionSide x kRecognitionSide pixels, rows top to
