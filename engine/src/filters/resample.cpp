@@ -1,3 +1,4 @@
+// The plain resampling loops, one output pixel at a time: the reference of the lane versions.
 #include "filters/resample.h"
 
 #include <algorithm>
@@ -32,7 +33,8 @@ void coverOf(double origin, double g, int first, int last, Cover* cover) {
 
 }  // namespace
 
-int ResampleArea(Scratch& scratch, ImageView image, double ox, double oy, double g, ImageSpan out) {
+int ResampleAreaPlain(Scratch& scratch, ImageView image, double ox, double oy, double g,
+                      ImageSpan out) {
     const int c = out.width, d = out.height;
     if (c <= 0 || d <= 0) return kFilterOk;
     for (int y = 0; y < d; ++y) std::fill_n(out.row(y), c, std::uint8_t{0});
@@ -113,8 +115,8 @@ int ResampleArea(Scratch& scratch, ImageView image, double ox, double oy, double
     return kFilterOk;
 }
 
-void ResampleRotated(ImageView image, double ox, double oy, double g, double cx, double sx,
-                     ImageSpan out) {
+void ResampleRotatedPlain(ImageView image, double ox, double oy, double g, double cx, double sx,
+                          ImageSpan out) {
     const double r = 0.5 / g + 0.5;
     // Squared distances clearly inside the full-weight disc or clearly outside the aperture
     // skip the square root; those near either edge take the exact test, so the weights are

@@ -16,4 +16,11 @@ int ResampleArea(Scratch& scratch, ImageView image, double ox, double oy, double
 void ResampleRotated(ImageView image, double ox, double oy, double g, double cx, double sx,
                      ImageSpan out);
 
+// The same operations one output pixel at a time; the results are bit for bit those above
+// (the tests hold the two together).
+int ResampleAreaPlain(Scratch& scratch, ImageView image, double ox, double oy, double g,
+                      ImageSpan out);
+void ResampleRotatedPlain(ImageView image, double ox, double oy, double g, double cx, double sx,
+                          ImageSpan out);
+
 }  // namespace ovfc
