@@ -89,6 +89,23 @@ void expectBatchScoresExact(ImageView region, MaskValues mask, MeanMode mode, do
                 }
             }
         }
+    // Whole rows at once where the scorer takes them: every width from one batch to the most.
+    for (int width = detail::kBatch; width <= detail::kBatch * detail::kMaxGroups; ++width) {
+        if (!scorer.scoresRows(width) || scan.j0 + width > scan.j1) continue;
+        for (int i = scan.i0; i < scan.i1; ++i) {
+            double s[detail::kBatch * detail::kMaxGroups];
+            scorer.scoreRow(scan.j0, width, i, t, limit, s);
+            for (int k = 0; k < width; ++k) {
+                const double one = scorer.score(scan.j0 + k, i, t, limit);
+                if (one <= limit || s[k] <= limit) {
+                    ASSERT_EQ(std::memcmp(&one, &s[k], sizeof one), 0)
+                        << "row of " << width << ", window " << k << "," << i;
+                } else {
+                    ASSERT_GT(s[k], limit);
+                }
+            }
+        }
+    }
 }
 
 // Maps, minima and batch scores of `mask` over `region` against the one-window loops, in both
@@ -154,6 +171,23 @@ TEST(BatchScores, RandomRegionsOfEveryScanWidth) {
         for (int y = flat.height / 2; y < flat.height; ++y)
             for (int x = 0; x < flat.width; ++x) flat.at(x, y) = 90;
         expectSameAsOneWindow(flat, mask, seed + 1);
+    }
+}
+
+TEST(BatchScores, FewGreyLevelsAndNarrowMasks) {
+    // Sixteen grey levels: the batches look the levels up from a table for every mask of 64
+    // pixels and more, down to masks of one and two columns, where every pixel of a row is at
+    // the mask's edge for some window.
+    const int masks[][2] = {{1, 64}, {2, 40}, {3, 30}, {4, 17}, {6, 20}, {9, 9}, {13, 5}};
+    unsigned seed = 41;
+    for (const auto& m : masks) {
+        for (const int extra : {3, 4, 6, 11, 12, 15, 17}) {
+            const Image region = test::Noise(m[0] + extra, m[1] + 5, ++seed, 100, 115);
+            const Image mask = test::Crop(region, extra / 2, 2, m[0], m[1]);
+            SCOPED_TRACE("mask " + std::to_string(m[0]) + "x" + std::to_string(m[1]) + " scan " +
+                         std::to_string(extra + 1));
+            expectSameAsOneWindow(region, mask, seed);
+        }
     }
 }
 

@@ -36,6 +36,7 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
                            ScanWindow scan)
     : sum_(scratch, integralSize(region, mask, scan)),
       sq_(scratch, integralSize(region, mask, scan)),
+      padded_(scratch),
       region_(region),
       mask_(mask),
       mode_(mode),
@@ -58,13 +59,10 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
     std::int64_t* q = sq_.get();
     std::fill_n(s, iw_, 0);
     std::fill_n(q, iw_, 0);
-    int lo = 255, hi = 0;
+    bool seen[256] = {};
     for (int y = 0; y < c.h; ++y) {
         const std::uint8_t* p = region.row(c.ya + y) + c.xa;
-        for (int x = 0; x < c.w; ++x) {
-            lo = std::min(lo, static_cast<int>(p[x]));
-            hi = std::max(hi, static_cast<int>(p[x]));
-        }
+        for (int x = 0; x < c.w; ++x) seen[p[x]] = true;
         std::int64_t* s0 = s + static_cast<std::ptrdiff_t>(y) * iw_;
         std::int64_t* q0 = q + static_cast<std::ptrdiff_t>(y) * iw_;
         std::int64_t* s1 = s0 + iw_;
@@ -80,8 +78,18 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
             q1[x + 1] = q0[x + 1] + rq;
         }
     }
-    lo_ = std::min(lo, hi);
-    hi_ = hi;
+    for (int g = 0; g < 256; ++g)
+        if (seen[g]) levelList_[levelCount_++] = static_cast<std::uint8_t>(g);
+    lo_ = levelCount_ ? levelList_[0] : 0;
+    hi_ = levelCount_ ? levelList_[levelCount_ - 1] : 0;
+    if (kLevelsPerPixel * levelCount_ <= n_) {
+        padded_.reset(static_cast<std::size_t>(PaddedWidth(mask.width)) * mask.height);
+        if (!padded_) {
+            status_ = kFilterNoMemory;
+            return;
+        }
+        PadMask(mask.values, mask.width, mask.height, padded_.get());
+    }
 }
 
 double BufferVariance(const std::uint8_t* bytes, std::int64_t n) {
@@ -161,6 +169,14 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     };
     for (int i = scan.i0; i < scan.i1; ++i) {
         std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
+        if (scorer.scoresRows(mapW)) {
+            // The whole row at once, taken in scan order.
+            double s[detail::kBatch * detail::kMaxGroups];
+            const double l = limit();
+            scorer.scoreRow(scan.j0, mapW, i, threshold, l, s);
+            for (int j = scan.j0; j < scan.j1; ++j) take(mrow, j, i, s[j - scan.j0], l);
+            continue;
+        }
         if (mapW < detail::kBatch) {
             for (int j = scan.j0; j < scan.j1; ++j) {
                 const double l = limit();

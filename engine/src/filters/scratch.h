@@ -31,11 +31,19 @@ class ScratchArray {
   public:
     ScratchArray(Scratch& scratch, std::size_t count)
         : scratch_(scratch), data_(static_cast<T*>(scratch.take(count * sizeof(T)))) {}
+    // No buffer yet (see reset).
+    explicit ScratchArray(Scratch& scratch) : scratch_(scratch), data_(nullptr) {}
     ~ScratchArray() {
         if (data_) scratch_.giveBack(data_);
     }
     ScratchArray(const ScratchArray&) = delete;
     ScratchArray& operator=(const ScratchArray&) = delete;
+
+    // Gives the buffer back and takes one of `count` elements (none for 0).
+    void reset(std::size_t count) {
+        if (data_) scratch_.giveBack(data_);
+        data_ = count ? static_cast<T*>(scratch_.take(count * sizeof(T))) : nullptr;
+    }
 
     explicit operator bool() const { return data_ != nullptr; }
     T* get() const { return data_; }

@@ -3,6 +3,7 @@
 // (exact integers, so the mean and variance equal those of a direct double summation), and
 // the sum of absolute differences against the normalised mask.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -41,33 +42,69 @@ class WindowScorer {
     // (the one-window loop may stop at another row, but above the same limit: every use of
     // the scores compares them with a best that is at most the limit).
     void scoreBatch(int j, int i, double threshold, double limit, double* out) const {
+        if (padded_) return scoreByLevel(j, kBatch, i, threshold, limit, out);
         double mean[kBatch], sd[kBatch], start[kBatch];
-        for (int k = 0; k < kBatch; ++k) {
-            double a, b;
-            moments(j + k, i, a, b);
-            const bool rejected = b <= threshold;
-            mean[k] = rejected ? 0.0 : a;
-            sd[k] = rejected ? 1.0 : std::sqrt(b);
-            start[k] = rejected ? HUGE_VAL : 0.0;
-        }
+        for (int k = 0; k < kBatch; ++k) moments(j + k, i, threshold, mean[k], sd[k], start[k]);
         const std::uint8_t* p =
             region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
-        const int levels = hi_ - lo_ + 1;
-        if (kLevelsPerPixel * levels <= n_) {
-            // Far fewer grey levels than mask pixels: each level divided once per window.
-            double table[256 * kBatch];
-            NormalisedLevels(lo_, levels, mean, sd, table);
-            BatchDistancesByLevel(mask_.values, mask_.width, mask_.height, p, region_.stride, table,
-                                  lo_, start, limit, out);
-        } else {
-            BatchDistances(mask_.values, mask_.width, mask_.height, p, region_.stride, mean, sd,
-                           start, limit, out);
-        }
+        BatchDistances(mask_.values, mask_.width, mask_.height, p, region_.stride, mean, sd, start,
+                       limit, out);
         for (int k = 0; k < kBatch; ++k)
             if (start[k] != 0.0) out[k] = kRejectedScore;
     }
 
+    // Whether scoreRow takes rows of `width` windows.
+    bool scoresRows(int width) const {
+        return padded_ && width >= kBatch && width <= kBatch * kMaxGroups;
+    }
+    // As scoreBatch for the windows centred at (j + k, i), k = 0 .. width - 1, all at once
+    // (only where scoresRows(width)).
+    void scoreRow(int j, int width, int i, double threshold, double limit, double* out) const {
+        scoreByLevel(j, width, i, threshold, limit, out);
+    }
+
   private:
+    // Mean, deviation and start of the sum of window (j, i) for the batches: a window that
+    // fails the variance test starts at +infinity and needs no sum.
+    void moments(int j, int i, double threshold, double& mean, double& sd, double& start) const {
+        double a, b;
+        moments(j, i, a, b);
+        const bool rejected = b <= threshold;
+        mean = rejected ? 0.0 : a;
+        sd = rejected ? 1.0 : std::sqrt(b);
+        start = rejected ? HUGE_VAL : 0.0;
+    }
+
+    // The windows (j .. j + width - 1, i), width in kBatch .. kBatch * kMaxGroups, in batches of
+    // kBatch (the last one moved back to end at the last window), each grey level of the
+    // region divided once per window.
+    void scoreByLevel(int j, int width, int i, double threshold, double limit, double* out) const {
+        const int groups = (width + kBatch - 1) / kBatch;
+        const int levels = hi_ - lo_ + 1;
+        int offset[kMaxGroups];
+        double start[kBatch * kMaxGroups], sums[kBatch * kMaxGroups];
+        double table[256 * kBatch * kMaxGroups];
+        for (int b = 0; b < groups; ++b) {
+            offset[b] = std::min(b * kBatch, width - kBatch);
+            // The table's lanes in reverse order.
+            double mean[kBatch], sd[kBatch];
+            for (int k = 0; k < kBatch; ++k)
+                moments(j + offset[b] + k, i, threshold, mean[kBatch - 1 - k], sd[kBatch - 1 - k],
+                        start[b * kBatch + k]);
+            NormalisedLevels(levelList_, levelCount_, lo_, mean, sd,
+                             table + static_cast<std::ptrdiff_t>(b) * levels * kBatch);
+        }
+        const std::uint8_t* p =
+            region_.pixels + static_cast<std::ptrdiff_t>(i - by_) * region_.stride + (j - bx_);
+        BatchDistancesByLevel(padded_.get(), mask_.width, mask_.height, p, region_.stride, table,
+                              static_cast<std::ptrdiff_t>(levels) * kBatch, lo_, offset, groups,
+                              start, limit, sums);
+        for (int b = 0; b < groups; ++b)
+            for (int k = 0; k < kBatch; ++k)
+                out[offset[b] + k] =
+                    start[b * kBatch + k] != 0.0 ? kRejectedScore : sums[b * kBatch + k];
+    }
+
     // Window mean a and variance b (or mean square deviation from 128) of the window centred
     // at (j, i), from the integral images.
     void moments(int j, int i, double& a, double& b) const {
@@ -108,13 +145,17 @@ class WindowScorer {
 
     ScratchArray<std::int64_t> sum_;
     ScratchArray<std::int64_t> sq_;
+    // The mask padded for the level tables; only where the region has few grey levels.
+    ScratchArray<double> padded_;
     ImageView region_;
     MaskValues mask_;
     MeanMode mode_;
     int bx_, by_, xa_, ya_, iw_ = 0, n_;
     int status_ = kFilterOk;
-    int lo_ = 0, hi_ = 255;  // grey levels of the scanned part of the region
-    double level_[256];      // normalised grey levels of the current window
+    int lo_ = 0, hi_ = 255;        // grey levels of the scanned part of the region
+    std::uint8_t levelList_[256];  // the levels that occur there, ascending
+    int levelCount_ = 0;
+    double level_[256];  // normalised grey levels of the current window
 };
 
 // Variance of the first n bytes of a buffer (memory order), mean of squares minus squared mean.

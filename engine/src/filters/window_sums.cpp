@@ -1,5 +1,6 @@
 #include "filters/window_sums.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ovfc::detail {
@@ -44,40 +45,107 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
     std::memcpy(out, &total, sizeof total);
 }
 
-void NormalisedLevels(int lo, int count, const double* mean, const double* sd, double* levels) {
+void NormalisedLevels(const std::uint8_t* list, int count, int lo, const double* mean,
+                      const double* sd, double* levels) {
     Doubles m, s;
     std::memcpy(&m, mean, sizeof m);
     std::memcpy(&s, sd, sizeof s);
-    for (int g = 0; g < count; ++g) {
-        const double level = lo + g;
+    for (int i = 0; i < count; ++i) {
+        const double level = list[i];
         const Doubles n = (Doubles{level, level, level, level} - m) / s;
-        std::memcpy(levels + g * kBatch, &n, sizeof n);
+        std::memcpy(levels + (list[i] - lo) * kBatch, &n, sizeof n);
     }
 }
+
+void PadMask(const double* values, int mw, int mh, double* padded) {
+    const int pw = PaddedWidth(mw);
+    for (int r = 0; r < mh; ++r) {
+        double* row = padded + static_cast<std::ptrdiff_t>(r) * pw;
+        std::fill_n(row, pw, 0.0);
+        std::copy_n(values + static_cast<std::ptrdiff_t>(r) * mw, mw, row + kBatch - 1);
+    }
+}
+
+namespace {
+
+// BatchDistancesByLevel for G batches: G sums in flight, so that each add waits less for the
+// one before it.
+template <int G>
+__attribute__((always_inline)) inline void byLevel(const double* padded, int mw, int mh,
+                                                   const std::uint8_t* p, std::ptrdiff_t stride,
+                                                   const double* levels, std::ptrdiff_t tableStride,
+                                                   int lo, const int* offset, const double* start,
+                                                   double limit, double* out) {
+    // Lane L holds window kBatch - 1 - L: at pixel q of a row it needs mask column
+    // q - (kBatch - 1) + L, so the four mask values are one contiguous load of the padded row.
+    Doubles total[G];
+    const double* base[G];
+    for (int b = 0; b < G; ++b) {
+        for (int L = 0; L < kBatch; ++L) total[b][L] = start[b * kBatch + kBatch - 1 - L];
+        base[b] = levels + b * tableStride - static_cast<std::ptrdiff_t>(lo) * kBatch;
+    }
+    const Bits magnitude = Bits{} + 0x7FFFFFFFFFFFFFFFull;
+    const int pw = PaddedWidth(mw), span = mw + kBatch - 1;
+    // Pixels 0 .. kBatch - 2 and mw .. span - 1 of a row have lanes whose column lies outside
+    // the mask (q - 3 + L < 0 or >= mw): their terms are cleared to +0.
+    const int head = kBatch - 1, tail = std::max(head, mw);
+    Bits keep[2 * (kBatch - 1)];
+    int e = 0;
+    for (int q = 0; q < span; ++q) {
+        if (q == head) q = tail;
+        for (int L = 0; L < kBatch; ++L) {
+            const int c = q - (kBatch - 1) + L;
+            keep[e][L] = c >= 0 && c < mw ? magnitude[L] : 0;
+        }
+        ++e;
+    }
+    for (int r = 0; r < mh; ++r, p += stride) {
+        const double* v = padded + static_cast<std::ptrdiff_t>(r) * pw;
+        auto add = [&](int q, const Bits& k) __attribute__((always_inline)) {
+            Doubles m;
+            std::memcpy(&m, v + q, sizeof m);
+            for (int b = 0; b < G; ++b) {
+                Doubles n;
+                std::memcpy(&n, base[b] + p[offset[b] + q] * kBatch, sizeof n);
+                total[b] += (Doubles)((Bits)(m - n) & k);
+            }
+        };
+        e = 0;
+        for (int q = 0; q < head; ++q, ++e) add(q, keep[e]);
+        for (int q = head; q < mw; ++q) add(q, magnitude);
+        for (int q = tail; q < span; ++q, ++e) add(q, keep[e]);
+        bool all = true;
+        for (int b = 0; b < G; ++b)
+            for (int k = 0; k < kBatch; ++k) all = all && total[b][k] > limit;
+        if (all) break;
+    }
+    for (int b = 0; b < G; ++b)
+        for (int k = 0; k < kBatch; ++k) out[b * kBatch + k] = total[b][kBatch - 1 - k];
+}
+
+}  // namespace
 
 #if defined(OVFC_TARGET_CLONES)
 __attribute__((target_clones("avx2", "default")))
 #endif
-void BatchDistancesByLevel(const double* values, int mw, int mh, const std::uint8_t* p,
-                           std::ptrdiff_t stride, const double* levels, int lo,
-                           const double* start, double limit, double* out) {
-    Doubles total;
-    std::memcpy(&total, start, sizeof total);
-    const Bits magnitude = Bits{} + 0x7FFFFFFFFFFFFFFFull;
-    const double* v = values;
-    const double* base = levels - static_cast<std::ptrdiff_t>(lo) * kBatch;
-    for (int r = 0; r < mh; ++r, p += stride, v += mw) {
-        for (int c = 0; c < mw; ++c) {
-            const Doubles n = {base[p[c] * kBatch], base[p[c + 1] * kBatch + 1],
-                               base[p[c + 2] * kBatch + 2], base[p[c + 3] * kBatch + 3]};
-            const Doubles d = Doubles{v[c], v[c], v[c], v[c]} - n;
-            total += (Doubles)((Bits)d & magnitude);
-        }
-        bool all = true;
-        for (int k = 0; k < kBatch; ++k) all = all && total[k] > limit;
-        if (all) break;
+void BatchDistancesByLevel(const double* padded, int mw, int mh, const std::uint8_t* p,
+                           std::ptrdiff_t stride, const double* levels, std::ptrdiff_t tableStride,
+                           int lo, const int* offset, int groups, const double* start,
+                           double limit, double* out) {
+    switch (groups) {
+        case 1:
+            return byLevel<1>(padded, mw, mh, p, stride, levels, tableStride, lo, offset, start,
+                              limit, out);
+        case 2:
+            return byLevel<2>(padded, mw, mh, p, stride, levels, tableStride, lo, offset, start,
+                              limit, out);
+        case 3:
+            return byLevel<3>(padded, mw, mh, p, stride, levels, tableStride, lo, offset, start,
+                              limit, out);
+        default:
+            return byLevel<kMaxGroups>(padded, mw, mh, p, stride, levels, tableStride, lo, offset,
+                                       start, limit, out);
     }
-    std::memcpy(out, &total, sizeof total);
 }
 
 }  // namespace ovfc::detail
