@@ -7,8 +7,12 @@
 // person is the identification, the scores of pairs of one person and of two persons give
 // the equal error rate. A failed processing leaves the image out of the gallery; a failed
 // comparison counts as a rejection. With --true-eyes every image is placed at its true eyes
-// instead of searched, which measures the comparison apart from the localisation.
+// instead of searched, which measures the comparison apart from the localisation; with
+// --eyes landmarks at the eyes of its 68 landmarks (found from the searched eyes). With
+// --matcher embedding the landmarks' aligned crops are compared by their embeddings, and
+// the eye figures are those of the landmarks.
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "command.h"
+#include "embed_eval.h"
 #include "eval_steps.h"
 #include "face_items.h"
 #include "face_set.h"
@@ -64,20 +69,29 @@ std::string text(std::optional<double> v, const char* format) {
     return buf;
 }
 
+// The eyes each image is placed at (the library takes them with "r_manual" 2); empty when
+// the library searches them. An image without eyes (its landmarks failed) has haveEyes
+// false and is not processed.
+using ManualEyes = std::vector<ovfc::ProcessOptions>;
+
 // Descriptors and eye positions of every image.
 std::vector<Processed> processImages(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
-                                     const std::vector<SetImage>& images, bool trueEyes) {
+                                     const std::vector<SetImage>& images,
+                                     const ManualEyes& manual) {
     std::vector<Processed> done(images.size());
     forEachIndex(states, images.size(), [&](ovfc::LibraryState& state, std::size_t i) {
         Processed& d = done[i];
         d.descriptor.assign(ovfc::kMaxBlobSize, 0);
         std::int16_t size = 0;
+        if (!manual.empty() && !manual[i].haveEyes) {
+            d.status = ovfc::kNoFace;
+            return;
+        }
         const auto start = Clock::now();
         try {
-            const ovfc::ProcessOptions eyes = trueEyeOptions(images[i]);
             d.status = ovfc::createDescriptor(state, images[i].pixels.data(), kFrameWidth,
                                               kFrameHeight, nullptr, nullptr, d.descriptor.data(),
-                                              &size, trueEyes ? &eyes : nullptr);
+                                              &size, manual.empty() ? nullptr : &manual[i]);
         } catch (const ovfc::XERRORINI&) {
             d.status = ovfc::kConfigError;
         }
@@ -105,14 +119,15 @@ std::vector<Processed> processImages(std::vector<std::unique_ptr<ovfc::LibrarySt
 std::vector<ProbeResult> matchProbes(std::vector<std::unique_ptr<ovfc::LibraryState>>& states,
                                      const std::vector<SetImage>& images,
                                      const std::vector<Processed>& done,
-                                     const std::vector<std::size_t>& probes, bool trueEyes) {
+                                     const std::vector<std::size_t>& probes,
+                                     const ManualEyes& manual) {
     const std::size_t n = images.size();
     std::vector<ProbeResult> results(probes.size());
     forEachIndex(states, probes.size(), [&](ovfc::LibraryState& state, std::size_t k) {
         const std::size_t p = probes[k];
         ProbeResult& r = results[k];
         r.scores.assign(n, kRejected);
-        const ovfc::ProcessOptions eyes = trueEyeOptions(images[p]);
+        if (!manual.empty() && !manual[p].haveEyes) return;  // the probe has no eyes
         for (std::size_t g = 0; g < n; ++g) {
             if (g == p || done[g].status != ovfc::kOk) continue;
             std::int32_t score = 0;
@@ -121,7 +136,7 @@ std::vector<ProbeResult> matchProbes(std::vector<std::unique_ptr<ovfc::LibrarySt
             try {
                 rc = ovfc::matchItems(state, done[g].descriptor.data(), images[p].pixels.data(),
                                       &score, kFrameWidth, kFrameHeight,
-                                      trueEyes ? &eyes : nullptr);
+                                      manual.empty() ? nullptr : &manual[p]);
             } catch (const ovfc::XERRORINI&) {
                 rc = ovfc::kConfigError;
             }
@@ -173,15 +188,49 @@ int run(const Args& args) {
     if (!loadFaceSet(o.images, o.truth, o.firstPerson, o.lastPerson, images, "eval")) return 1;
     auto states = loadStates(o.config, o.threads, "eval");
     if (states.empty()) return 1;
-    // The comparison alone: descriptors and probes placed at the true eyes.
-    if (o.trueEyes)
-        for (auto& s : states) s->config.set("param", "r_manual", "2");
-
-    const std::vector<Processed> done = processImages(states, images, o.trueEyes);
-    const bool configBroken = done.front().status == ovfc::kConfigError;
     // Probes spread evenly over the set.
     const std::vector<std::size_t> probes = probeIndices(images.size(), o.probes);
-    const std::vector<ProbeResult> results = matchProbes(states, images, done, probes, o.trueEyes);
+
+    // The landmarks, from the eyes the library searches.
+    EmbedModels models;
+    std::vector<FaceLandmarks> faces;
+    std::vector<double> landmarkMs;
+    if (o.landmarkEyes || o.embedding) {
+        if (!models.load(o.models.empty() ? programModels() : o.models, "eval")) return 1;
+        faces = landmarkSet(states, models, images, landmarkMs);
+    }
+    ManualEyes manual;
+    if (o.trueEyes)
+        for (const SetImage& image : images) manual.push_back(trueEyeOptions(image));
+    if (o.landmarkEyes)
+        for (const FaceLandmarks& face : faces)
+            manual.push_back(face.status == 0 ? landmarkEyeOptions(face) : ovfc::ProcessOptions{});
+    // The comparison alone: descriptors and probes placed at the given eyes.
+    if (!manual.empty())
+        for (auto& s : states) s->config.set("param", "r_manual", "2");
+
+    std::vector<Processed> done;
+    std::vector<ProbeResult> results;
+    if (o.embedding) {
+        EmbeddingRun run = embeddingRun(states, models, images, faces, landmarkMs, probes);
+        done = std::move(run.done);
+        results = std::move(run.results);
+    } else {
+        done = processImages(states, images, manual);
+        results = matchProbes(states, images, done, probes, manual);
+    }
+    // The eye figures of the landmarks, and their time in the processing time.
+    if (o.landmarkEyes)
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            const double ms = done[i].ms;
+            const int status = done[i].status;
+            landmarkEyes(faces[i], images[i], done[i]);
+            if (done[i].status == ovfc::kOk) done[i].status = status;
+            done[i].ms = ms + landmarkMs[i];
+        }
+    const bool configBroken = std::any_of(done.begin(), done.end(), [](const Processed& d) {
+        return d.status == ovfc::kConfigError;
+    });
     std::vector<std::string> persons;
     for (const SetImage& image : images) persons.push_back(image.truth.person);
     const Figures f = evalFigures(persons, done, probes, results);
@@ -202,7 +251,8 @@ int run(const Args& args) {
 const Registration reg(
     {"eval",
      "--images DIR --truth FILE [--json FILE] [--config FILE] [--probes N] [--persons A-B] "
-     "[--threads N] [--list] [--true-eyes]",
+     "[--threads N] [--list] [--true-eyes | --eyes landmarks | --matcher embedding] "
+     "[--models DIR]",
      "accuracy and speed of the face library on an annotated image set", &run});
 
 }  // namespace

@@ -1,4 +1,6 @@
-// ovfc stats: the batch statistics run over two sets of image files, with its log.
+// ovfc stats: the batch statistics run over two sets of image files, with its log. With
+// --matcher embedding the scores are embedding distances put on the face library's 0-400
+// scale (see embed_steps.h).
 
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <thread>
 
 #include "command.h"
+#include "embed_matcher.h"
 #include "options.h"
 #include "ovfc32.h"
 #include "stats/library_matcher.h"
@@ -116,6 +119,8 @@ struct StatsOptions {
     stats::StatSettings settings;
     std::string logFile = "OVFC.LOG", jsonFile, config = "ovfc.ini";
     bool overwrite = false;
+    bool embedding = false;  // --matcher embedding
+    std::string models;      // their folder; empty: programModels()
 };
 
 // The command line into options; 0, or 2 after the problem and the usage line on stderr.
@@ -140,8 +145,17 @@ int parseStatsOptions(const Args& args, StatsOptions& o) {
     p.flag("ignore-errors", s.ignoreErrors);
     p.flag("invalidate-cache", s.invalidateCache);
     p.flag("overwrite", o.overwrite);
+    std::string matcher = "engine";
+    p.text("matcher", matcher);
+    p.text("models", o.models);
     Args positional;
     if (int rc = p.parseOrUsage(args, positional)) return rc;
+    if (matcher != "engine" && matcher != "embedding") {
+        std::fprintf(stderr, "ovfc stats: --matcher takes engine or embedding, not '%s'\n",
+                     matcher.c_str());
+        return ovfc_tool::usageError("stats");
+    }
+    o.embedding = matcher == "embedding";
     const bool paths =
         p.given("source") || p.given("dest") || p.given("sample-mask") || p.given("own-mask");
     if (p.given("user-list")) {
@@ -235,7 +249,14 @@ int runStats(const Args& args) {
         ~Done() { OvfcDone(); }
     } done;
 
-    stats::LibraryMatcher matcher;
+    stats::LibraryMatcher library;
+    ovfc_tool::EmbedModels models;
+    if (o.embedding &&
+        !models.load(o.models.empty() ? ovfc_tool::programModels() : o.models, "stats"))
+        return 1;
+    ovfc_tool::EmbeddingMatcher embedding(models);
+    stats::StatMatcher& matcher = o.embedding ? static_cast<stats::StatMatcher&>(embedding)
+                                              : static_cast<stats::StatMatcher&>(library);
     stats::SystemClock clock;
     stats::StatRun run(matcher, clock);
     switch (run.start(o.settings)) {
@@ -263,7 +284,7 @@ const ovfc_tool::Registration reg(
      "[--source PATH] [--dest PATH] [--sample-mask M] [--own-mask M] | [--user-list BASE] "
      "[--log FILE] "
      "[--ignore-errors] [--trim-score N | --trim-number N] [--invalidate-cache] [--overwrite] "
-     "[--json FILE] [--threads N] [--config FILE]",
+     "[--json FILE] [--threads N] [--config FILE] [--matcher engine|embedding] [--models DIR]",
      "match every sample image against every registered image; write the statistics log",
      &runStats});
 

@@ -21,9 +21,35 @@ int parseEvalOptions(const Args& args, EvalOptions& o) {
     p.text("persons", persons);
     p.flag("list", o.list);
     p.flag("true-eyes", o.trueEyes);
+    std::string eyes = "search", matcher = "engine";
+    p.text("eyes", eyes);
+    p.text("matcher", matcher);
+    p.text("models", o.models);
     Args positional;
     if (int rc = p.parseOrUsage(args, positional)) return rc;
     if (!positional.empty()) return usageError("eval");
+    if (eyes != "search" && eyes != "landmarks") {
+        std::fprintf(stderr, "ovfc eval: --eyes takes search or landmarks, not '%s'\n",
+                     eyes.c_str());
+        return 2;
+    }
+    if (matcher != "engine" && matcher != "embedding") {
+        std::fprintf(stderr, "ovfc eval: --matcher takes engine or embedding, not '%s'\n",
+                     matcher.c_str());
+        return 2;
+    }
+    o.landmarkEyes = eyes == "landmarks";
+    o.embedding = matcher == "embedding";
+    if (o.trueEyes && (o.landmarkEyes || o.embedding)) {
+        std::fprintf(stderr, "ovfc eval: --true-eyes goes with neither --eyes landmarks nor "
+                             "--matcher embedding\n");
+        return 2;
+    }
+    if (o.landmarkEyes && o.embedding) {
+        std::fprintf(stderr, "ovfc eval: --matcher embedding takes its eyes from the "
+                             "landmarks already; leave out --eyes landmarks\n");
+        return 2;
+    }
     if (!persons.empty() && !parsePersonRange(persons, o.firstPerson, o.lastPerson)) {
         std::fprintf(stderr, "ovfc eval: --persons takes N or N-M\n");
         return 2;

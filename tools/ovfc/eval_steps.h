@@ -20,6 +20,10 @@ struct EvalOptions {
     int threads = 1;
     int firstPerson = 0, lastPerson = -1;  // every person when last < first
     bool list = false, trueEyes = false;
+    // --eyes landmarks: the face library compares with the landmarks' eyes as its manual
+    // eyes; --matcher embedding: embedding distances instead of the face library's scores.
+    bool landmarkEyes = false, embedding = false;
+    std::string models;  // the networks' folder; empty: programModels()
 };
 
 // Parses the command line into options (which hold the defaults on entry). Returns 0, or 2

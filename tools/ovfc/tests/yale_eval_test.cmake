@@ -1,8 +1,10 @@
 # cmake -DOVFC=<ovfc tool> -DFACES=<photograph folder> -DWORK=<scratch directory>
-#       -DFLOORS=<key=min;...> -DCEILINGS=<key=max;...> -P yale_eval_test.cmake
+#       -DFLOORS=<key=min;...> -DCEILINGS=<key=max;...> [-DARGS="<eval options>"]
+#       [-DMODELS=<networks folder>] -P yale_eval_test.cmake
 # ovfc eval on the yale photographs with the configuration beside the tool; fails when a
 # figure falls below its floor or rises above its ceiling. OVFC_FACES_DIR in the
-# environment names another photograph folder.
+# environment names another photograph folder. With MODELS the test is skipped when that
+# folder lacks the networks' sums file (the models are not fetched).
 if(DEFINED ENV{OVFC_FACES_DIR} AND NOT "$ENV{OVFC_FACES_DIR}" STREQUAL "")
   set(FACES "$ENV{OVFC_FACES_DIR}")
 endif()
@@ -11,10 +13,15 @@ if(NOT EXISTS ${yale}/truth.txt)
   message("SKIPPED: no photographs at ${yale}")
   return()
 endif()
+if(DEFINED MODELS AND NOT EXISTS ${MODELS}/models.sha256)
+  message("SKIPPED: no models in ${MODELS}")
+  return()
+endif()
+separate_arguments(args UNIX_COMMAND "${ARGS}")
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND ${OVFC} eval --images ${yale} --truth ${yale}/truth.txt
-                        --json ${WORK}/eval.json --threads 2
+                        --json ${WORK}/eval.json --threads 2 ${args}
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 message("${out}${err}")

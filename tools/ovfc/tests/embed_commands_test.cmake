@@ -1,0 +1,75 @@
+# cmake -DOVFC=<ovfc tool> -DFACES=<photograph folder> -DMODELS=<networks folder>
+#       -DWORK=<scratch directory> -P embed_commands_test.cmake
+# ovfc match and ovfc stats with --matcher embedding on four yale photographs (two of each
+# of two persons): own pairs score above strangers, an image against itself scores 400, and
+# a bad --matcher is refused. Skipped without the photographs or the models.
+if(DEFINED ENV{OVFC_FACES_DIR} AND NOT "$ENV{OVFC_FACES_DIR}" STREQUAL "")
+  set(FACES "$ENV{OVFC_FACES_DIR}")
+endif()
+set(yale ${FACES}/yale)
+if(NOT EXISTS ${yale}/00000102.TIF OR NOT EXISTS ${MODELS}/models.sha256)
+  message("SKIPPED: no photographs at ${yale} or no models in ${MODELS}")
+  return()
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(names 00000102 00000103 00000201 00000202)
+foreach(n ${names})
+  file(COPY ${yale}/${n}.TIF DESTINATION ${WORK})
+endforeach()
+
+function(score a b out)
+  execute_process(COMMAND ${OVFC} match ${WORK}/${a}.TIF ${WORK}/${b}.TIF --matcher embedding
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT text MATCHES "distance: [0-9.]+\nscore: ([0-9]+)")
+    message(FATAL_ERROR "ovfc match ${a} ${b}: exit ${rc}\n${text}${err}")
+  endif()
+  set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
+endfunction()
+score(00000102 00000103 own1)
+score(00000201 00000202 own2)
+score(00000102 00000201 stranger1)
+score(00000103 00000202 stranger2)
+foreach(o ${own1} ${own2})
+  foreach(s ${stranger1} ${stranger2})
+    if(NOT o GREATER s)
+      message(FATAL_ERROR "own score ${o} not above stranger score ${s}")
+    endif()
+  endforeach()
+endforeach()
+execute_process(COMMAND ${OVFC} match ${WORK}/00000102.TIF ${WORK}/00000103.TIF --matcher x
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "ovfc match --matcher x: exit ${rc}, expected 2")
+endif()
+
+execute_process(COMMAND ${OVFC} stats --source ${WORK} --matcher embedding --threads 2
+                        --log ${WORK}/EMB.LOG --json ${WORK}/emb.json
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ovfc stats --matcher embedding: exit ${rc}\n${out}${err}")
+endif()
+file(READ ${WORK}/emb.json json)
+string(JSON errors GET "${json}" matching_errors)
+if(NOT errors EQUAL 0)
+  message(FATAL_ERROR "stats: ${errors} matching errors")
+endif()
+# The statistics run's scores are the match command's: the same rule on the same images.
+foreach(i RANGE 3)
+  string(JSON self GET "${json}" scores ${i} ${i})
+  if(NOT self EQUAL 400)
+    message(FATAL_ERROR "stats: image ${i} against itself scores ${self}, not 400")
+  endif()
+endforeach()
+string(JSON s01 GET "${json}" scores 0 1)
+string(JSON s02 GET "${json}" scores 0 2)
+if(NOT s01 EQUAL own1 OR NOT s02 EQUAL stranger1)
+  message(FATAL_ERROR "stats scores ${s01} ${s02}, match gave ${own1} ${stranger1}")
+endif()
+execute_process(COMMAND ${OVFC} stats --source ${WORK} --matcher x --log ${WORK}/X.LOG
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "ovfc stats --matcher x: exit ${rc}, expected 2")
+endif()
+file(REMOVE_RECURSE ${WORK})
