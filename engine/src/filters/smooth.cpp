@@ -1,3 +1,4 @@
+// The plain smoothing loop, one pixel at a time: the reference of the lane version.
 #include "filters/smooth.h"
 
 #include <algorithm>
@@ -7,7 +8,7 @@
 
 namespace ovfc {
 
-int SmoothImage(Scratch& scratch, ImageSpan image, double m) {
+int SmoothImagePlain(Scratch& scratch, ImageSpan image, double m) {
     const int w = image.width, h = image.height;
     if (w < 3 || h < 3) return kFilterOk;
     // Unsmoothed copies of the previous and the current row.
