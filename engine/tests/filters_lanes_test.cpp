@@ -1,5 +1,5 @@
-// The resampling, filter and smoothing lanes (four output pixels or rows at a time) against the
-// plain loops, byte for byte, on random images and geometries and on the photographs (when
+// The resampling and filter lanes (four output pixels or rows at a time) against the plain
+// loops, byte for byte, on random images and geometries and on the photographs (when
 // ../shared/faces is there).
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "filters/derivative_match.h"
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
-#include "filters/smooth.h"
 #include "filters_test_util.h"
 #include "ovio32.h"
 
@@ -141,22 +140,6 @@ TEST(FilterLanes, EqualThePlainLoopOnEveryWidth) {
     }
 }
 
-void expectSmoothingSame(const Image& img, const std::string& what) {
-    HeapScratch scratch;
-    for (const double m : {0.0, 0.3, 0.5, 0.85, 1.2, -0.4, 2.0, 2.5}) {
-        Image lanes = img, plain = img;
-        ASSERT_EQ(SmoothImage(scratch, lanes.span(), m), kFilterOk);
-        ASSERT_EQ(SmoothImagePlain(scratch, plain.span(), m), kFilterOk);
-        ASSERT_EQ(lanes.pixels, plain.pixels) << what << " weight " << m;
-    }
-}
-
-TEST(SmoothLanes, EqualThePlainLoopOnEveryWidth) {
-    // Widths from the smallest with an interior to several lane blocks and a remainder;
-    // weights above 1 and below 0 push values past the byte range.
-    for (int w = 3; w <= 21; ++w) expectSmoothingSame(test::Noise(w, 6, 70 + w), std::to_string(w));
-}
-
 TEST(ResampleLanes, PhotographsAtTheSearchesScales) {
     const Image a = photograph("00000201.TIF"), b = photograph("00001106.TIF");
     if (a.pixels.empty() || b.pixels.empty()) GTEST_SKIP() << "no photographs in " << photoDir();
@@ -179,7 +162,6 @@ TEST(ResampleLanes, PhotographsAtTheSearchesScales) {
                       kFilterOk);
             ASSERT_EQ(small.pixels, smallPlain.pixels) << g << " at " << ox << "," << oy;
         }
-        expectSmoothingSame(*img, "photograph");
         // The derivative filters over a face and an eye region.
         expectFiltersSame(test::Crop(*img, 90, 62, 57, 63), "face region");
         expectFiltersSame(test::Crop(*img, 100, 75, 25, 21), "eye region");

@@ -1,4 +1,3 @@
-// The plain smoothing loop, one pixel at a time: the reference of the lane version.
 #include "filters/smooth.h"
 
 #include <algorithm>
@@ -8,7 +7,7 @@
 
 namespace ovfc {
 
-int SmoothImagePlain(Scratch& scratch, ImageSpan image, double m) {
+int SmoothImage(Scratch& scratch, ImageSpan image, double m) {
     const int w = image.width, h = image.height;
     if (w < 3 || h < 3) return kFilterOk;
     // Unsmoothed copies of the previous and the current row.

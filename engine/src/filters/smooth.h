@@ -9,8 +9,5 @@ namespace ovfc {
 // Interior pixel = trunc(m x pixel + (1 - m) x mean of its 8 neighbours), neighbours taken
 // from the unsmoothed image; border rows and columns unchanged.
 int SmoothImage(Scratch& scratch, ImageSpan image, double m);
-// The same one pixel at a time; bit for bit the result of SmoothImage, which does four at a
-// time (the tests hold the two together).
-int SmoothImagePlain(Scratch& scratch, ImageSpan image, double m);
 
 }  // namespace ovfc
