@@ -75,6 +75,8 @@ TEST(ResampleLanes, RotatedEqualsThePlainLoopForAnyGeometry) {
     // aperture's edges.
     for (const double o : {0.0, 0.5, 1.0, 3.25})
         for (const double g : {1.0, 0.5, 0.25, 2.0}) expectRotatedSame(img, {o, o, g, 0.0, 13, 5});
+    // Apertures of radius 25.5 and 12: boxes far wider than the lanes are apart.
+    for (const double g : {0.02, 0.0417}) expectRotatedSame(img, {20.3, 15.7, g, 0.3, 6, 3});
 }
 
 TEST(ResampleLanes, AreaEqualsThePlainLoopForAnyGeometry) {
