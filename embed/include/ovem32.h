@@ -137,6 +137,16 @@ OVEM_API int OvEmLandmarksFromEyes(const OvEmModel* model, const uint8_t* grey, 
                                    int height, const float eyes[4],
                                    float points[2 * OVEM_LANDMARK_COUNT], OvEmBox* box);
 
+/* The landmarks of a face in a frame without eyes to start from (the face search found
+ * none): the search of OvEmLandmarksFromEyes from the frame's bounding square and the four
+ * squares of 0.8 x its shorter side only. Meant for frames that show one face filling a
+ * good part of them; box (may be NULL) receives the box of the points.
+ * Errors: OVEM_E_ARGUMENT as OvEmLandmarks; OVEM_E_FACE_BOX (a frame whose longer side is
+ * below 16 pixels) or OVEM_E_FLAT_FACE when no box gives points. Thread-safe; up to 20
+ * landmark passes. */
+OVEM_API int OvEmFindLandmarks(const OvEmModel* model, const uint8_t* grey, int width,
+                               int height, float points[2 * OVEM_LANDMARK_COUNT], OvEmBox* box);
+
 /* The OVEM_CROP_SIDE x OVEM_CROP_SIDE (150 x 150) grey crop OvEmEmbedding takes, placed by
  * the landmarks from OvEmLandmarks: an upright square whose side is the mean distance of
  * the two eye centres (means of points 36-41 and 42-47) from the mouth centre (mean of

@@ -46,3 +46,19 @@ extern "C" OVEM_API int OvEmLandmarksFromEyes(const OvEmModel* model, const uint
         return OVEM_E_NO_MEMORY;
     }
 }
+
+extern "C" OVEM_API int OvEmFindLandmarks(const OvEmModel* model, const uint8_t* grey, int width,
+                                          int height, float points[2 * OVEM_LANDMARK_COUNT],
+                                          OvEmBox* box) {
+    if (!frameUsable(model, grey, width, height) || !points) return OVEM_E_ARGUMENT;
+    try {
+        ovem::LandmarkWorkspace work;
+        ovem::FaceBox used;
+        const ovem::Status s =
+            ovem::landmarksInFrame(model->model, grey, width, height, work, points, used);
+        if (s == ovem::Status::kOk && box) *box = OvEmBox{used.left, used.top, used.width, used.height};
+        return static_cast<int>(s);
+    } catch (const std::bad_alloc&) {
+        return OVEM_E_NO_MEMORY;
+    }
+}

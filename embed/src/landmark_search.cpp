@@ -35,35 +35,18 @@ Status landmarksInBox(const Model& model, const uint8_t* grey, int width, int he
     return s;
 }
 
-Status landmarksFromEyes(const Model& model, const uint8_t* grey, int width, int height,
-                         const Eyes& eyes, LandmarkWorkspace& work, float points[136],
-                         FaceBox& box) {
-    if (!eyesUsable(eyes)) return Status::kFaceBox;
-    const FaceBox first = boxFromEyes(eyes);
-    Status firstFailure = landmarksInBox(model, grey, width, height, first, work, points);
-    if (firstFailure == Status::kOk && boxDrift(first, points) <= kAgreeingDrift) {
-        box = first;
-        return Status::kOk;
-    }
-    if (firstFailure == Status::kArgument) return firstFailure;
+namespace {
 
-    const int shorter = static_cast<int>(std::lround(kShorterSideShare * std::min(width, height)));
-    const int longer = std::max(width, height);
-    const FaceBox starts[] = {
-        first,
-        scaledAbout(first, eyes, 2),
-        scaledAbout(first, eyes, 3),
-        {0, 0, longer, longer},
-        {0, 0, shorter, shorter},
-        {(width - shorter) / 2, 0, shorter, shorter},
-        {width - shorter, 0, shorter, shorter},
-        {(width - shorter) / 2, (height - shorter) / 2, shorter, shorter},
-    };
+// From each start the box is moved to its landmarks' eyes up to kMoves times; the points of
+// the box they move least are kept (the first of equals). found tells whether any box gave
+// points; firstFailure keeps the code of the first box that gave none.
+void searchFromStarts(const Model& model, const uint8_t* grey, int width, int height,
+                      const FaceBox* starts, int count, LandmarkWorkspace& work, float points[136],
+                      FaceBox& box, bool& found, Status& firstFailure) {
     double bestDrift = 0;
-    bool found = false;
     float candidate[136];
-    for (const FaceBox& start : starts) {
-        FaceBox b = start;
+    for (int k = 0; k < count; ++k) {
+        FaceBox b = starts[k];
         for (int move = 0; move <= kMoves; ++move) {
             const Status s = landmarksInBox(model, grey, width, height, b, work, candidate);
             if (s != Status::kOk) {
@@ -81,6 +64,52 @@ Status landmarksFromEyes(const Model& model, const uint8_t* grey, int width, int
             b = boxFromEyes(landmarkEyes(candidate));
         }
     }
+}
+
+// The frame's bounding square, and squares of 0.8 x its shorter side at its top left, top
+// centre, top right and centre.
+constexpr int kFrameStarts = 5;
+void frameStarts(int width, int height, FaceBox* out) {
+    const int shorter = static_cast<int>(std::lround(kShorterSideShare * std::min(width, height)));
+    const int longer = std::max(width, height);
+    out[0] = {0, 0, longer, longer};
+    out[1] = {0, 0, shorter, shorter};
+    out[2] = {(width - shorter) / 2, 0, shorter, shorter};
+    out[3] = {width - shorter, 0, shorter, shorter};
+    out[4] = {(width - shorter) / 2, (height - shorter) / 2, shorter, shorter};
+}
+
+}  // namespace
+
+Status landmarksFromEyes(const Model& model, const uint8_t* grey, int width, int height,
+                         const Eyes& eyes, LandmarkWorkspace& work, float points[136],
+                         FaceBox& box) {
+    if (!eyesUsable(eyes)) return Status::kFaceBox;
+    const FaceBox first = boxFromEyes(eyes);
+    Status firstFailure = landmarksInBox(model, grey, width, height, first, work, points);
+    if (firstFailure == Status::kOk && boxDrift(first, points) <= kAgreeingDrift) {
+        box = first;
+        return Status::kOk;
+    }
+    if (firstFailure == Status::kArgument) return firstFailure;
+    FaceBox starts[3 + kFrameStarts] = {first, scaledAbout(first, eyes, 2),
+                                        scaledAbout(first, eyes, 3)};
+    frameStarts(width, height, starts + 3);
+    bool found = false;
+    searchFromStarts(model, grey, width, height, starts, 3 + kFrameStarts, work, points, box,
+                     found, firstFailure);
+    return found ? Status::kOk : firstFailure;
+}
+
+Status landmarksInFrame(const Model& model, const uint8_t* grey, int width, int height,
+                        LandmarkWorkspace& work, float points[136], FaceBox& box) {
+    if (model.kind() != OVEM_MODEL_LANDMARKS68) return Status::kArgument;
+    FaceBox starts[kFrameStarts];
+    frameStarts(width, height, starts);
+    bool found = false;
+    Status firstFailure = Status::kOk;
+    searchFromStarts(model, grey, width, height, starts, kFrameStarts, work, points, box, found,
+                     firstFailure);
     return found ? Status::kOk : firstFailure;
 }
 

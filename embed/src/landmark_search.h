@@ -30,6 +30,12 @@ Status landmarksFromEyes(const Model& model, const uint8_t* grey, int width, int
                          const Eyes& eyes, LandmarkWorkspace& work, float points[136],
                          FaceBox& box);
 
+// Without eyes: the same search from the frame's own starting boxes only (its bounding
+// square and the four squares of 0.8 x its shorter side). kFaceBox (no start of 16 pixels)
+// or kFlatFace when no box gives points.
+Status landmarksInFrame(const Model& model, const uint8_t* grey, int width, int height,
+                        LandmarkWorkspace& work, float points[136], FaceBox& box);
+
 }  // namespace ovem
 
 #endif  // OVEM_LANDMARK_SEARCH_H

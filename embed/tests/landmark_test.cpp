@@ -126,6 +126,26 @@ TEST_F(EmLandmarksApi, FromEyesRefusals) {
     EXPECT_EQ(std::memcmp(points_, again, sizeof again), 0);
 }
 
+TEST_F(EmLandmarksApi, InFrameRefusals) {
+    EXPECT_EQ(OvEmFindLandmarks(nullptr, frame_.data(), kW, kH, points_, nullptr), OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmFindLandmarks(embedding_.m, frame_.data(), kW, kH, points_, nullptr),
+              OVEM_E_ARGUMENT);
+    EXPECT_EQ(OvEmFindLandmarks(landmarks_.m, frame_.data(), kW, kH, nullptr, nullptr),
+              OVEM_E_ARGUMENT);
+    const std::vector<uint8_t> flat(kW * kH, 200);
+    EXPECT_EQ(OvEmFindLandmarks(landmarks_.m, flat.data(), kW, kH, points_, nullptr),
+              OVEM_E_FLAT_FACE);
+    // No starting box of a 15 x 15 frame reaches 16 pixels; in 12 x 16 the bounding square
+    // does.
+    EXPECT_EQ(OvEmFindLandmarks(landmarks_.m, frame_.data(), 15, 15, points_, nullptr),
+              OVEM_E_FACE_BOX);
+    OvEmBox box{};
+    ASSERT_EQ(OvEmFindLandmarks(landmarks_.m, frame_.data(), 12, 16, points_, &box), OVEM_OK);
+    float again[136];
+    ASSERT_EQ(OvEmLandmarks(landmarks_.m, frame_.data(), 12, 16, &box, again), OVEM_OK);
+    EXPECT_EQ(std::memcmp(points_, again, sizeof again), 0);
+}
+
 // The fetched model and the photographs.
 std::string modelManifest() {
     std::string path = OVFC_BIN_DIR;
@@ -228,6 +248,22 @@ TEST_F(EmLandmarksYale, EyesGiveTheirBoxOrAreSearchedAgain) {
         EXPECT_LT(std::hypot(eye[0] - c.truth[0], eye[1] - c.truth[1]), 0.15 * distance) << c.name;
         EXPECT_LT(std::hypot(eye[2] - c.truth[2], eye[3] - c.truth[3]), 0.15 * distance) << c.name;
     }
+}
+
+// 00000607: the face search finds no eyes; the landmarks are found in the whole frame.
+TEST_F(EmLandmarksYale, FoundWithoutEyes) {
+    const std::vector<uint8_t> f = frame("00000607.TIF");
+    const double truth[4] = {75.02, 98.96, 122.06, 95.76};
+    float points[136];
+    ASSERT_EQ(OvEmFindLandmarks(model_.m, f.data(), kW, kH, points, nullptr), OVEM_OK);
+    double eye[4] = {};
+    for (int i = 36; i < 48; ++i) {
+        eye[i < 42 ? 0 : 2] += points[2 * i] / 6.0;
+        eye[i < 42 ? 1 : 3] += points[2 * i + 1] / 6.0;
+    }
+    const double distance = std::hypot(truth[2] - truth[0], truth[3] - truth[1]);
+    EXPECT_LT(std::hypot(eye[0] - truth[0], eye[1] - truth[1]), 0.10 * distance);
+    EXPECT_LT(std::hypot(eye[2] - truth[2], eye[3] - truth[3]), 0.10 * distance);
 }
 
 TEST_F(EmLandmarksYale, SameBitsOnEveryRunAndThread) {

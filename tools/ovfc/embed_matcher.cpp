@@ -36,19 +36,26 @@ int EmbeddingMatcher::embed(const stats::Picture& picture, Embedding& embedding)
         return OVFC_E_NOT_SUPPORTED;
     std::vector<std::uint8_t> descriptor(OVFC_MAX_DESCRIPTOR_SIZE);
     std::int16_t size = 0;
-    int rc = OvfcProcessingEx(picture.pixels.data(), descriptor.data(), &size, kFrameWidth,
-                              kFrameHeight);
-    if (rc != OVFC_OK) return rc;
-    FaceElementInfo eyes[2] = {};
-    std::uint16_t count = 2;
-    if (OvfcFaceInfo(descriptor.data(), eyes, 1, &count) != OVFC_OK || count != 2)
-        return OVFC_E_DESCRIPTOR;
-    const float found[4] = {static_cast<float>(eyes[0].x), static_cast<float>(eyes[0].y),
-                            static_cast<float>(eyes[1].x), static_cast<float>(eyes[1].y)};
+    const int rc = OvfcProcessingEx(picture.pixels.data(), descriptor.data(), &size,
+                                    kFrameWidth, kFrameHeight);
     FaceLandmarks face;
-    if (OvEmLandmarksFromEyes(models_.landmarks(), picture.pixels.data(), kFrameWidth,
-                              kFrameHeight, found, face.points, nullptr) != OVEM_OK ||
-        embedFace(models_, picture.pixels.data(), face, embedding) != OVEM_OK)
+    int found = OVEM_OK;
+    if (rc == OVFC_OK) {
+        FaceElementInfo eyes[2] = {};
+        std::uint16_t count = 2;
+        if (OvfcFaceInfo(descriptor.data(), eyes, 1, &count) != OVFC_OK || count != 2)
+            return OVFC_E_DESCRIPTOR;
+        const float at[4] = {static_cast<float>(eyes[0].x), static_cast<float>(eyes[0].y),
+                             static_cast<float>(eyes[1].x), static_cast<float>(eyes[1].y)};
+        found = OvEmLandmarksFromEyes(models_.landmarks(), picture.pixels.data(), kFrameWidth,
+                                      kFrameHeight, at, face.points, nullptr);
+    } else if (searchFoundNoEyes(rc)) {
+        found = OvEmFindLandmarks(models_.landmarks(), picture.pixels.data(), kFrameWidth,
+                                  kFrameHeight, face.points, nullptr);
+    } else {
+        return rc;
+    }
+    if (found != OVEM_OK || embedFace(models_, picture.pixels.data(), face, embedding) != OVEM_OK)
         return OVFC_E_NO_FACE;
     return OVFC_OK;
 }

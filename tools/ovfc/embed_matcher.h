@@ -24,8 +24,9 @@ class EmbeddingMatcher final : public stats::StatMatcher {
     explicit EmbeddingMatcher(const EmbedModels& models) : models_(models) {}
 
     int load(const std::string& path, stats::Picture& picture) override;
-    // 0, the face library's status when its search fails, or OVFC_E_NO_FACE when the
-    // landmarks or the embedding cannot be made.
+    // 0, the face library's status when its search fails otherwise than by finding no
+    // eyes (then the landmarks are looked for in the whole frame), or OVFC_E_NO_FACE when
+    // the landmarks or the embedding cannot be made.
     int process(const stats::Picture& sample, std::vector<std::uint8_t>& descriptor) override;
     int match(const stats::Picture& registered, const std::vector<std::uint8_t>& descriptor,
               std::int32_t& score) override;

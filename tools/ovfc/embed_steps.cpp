@@ -23,6 +23,10 @@ bool loadOne(int kind, const std::string& dir, const char* command, OvEmModel*& 
 
 }  // namespace
 
+bool searchFoundNoEyes(int status) {
+    return status == ovfc::kGeometry || status == ovfc::kNoFace;
+}
+
 std::string programModels() {
     return platform::moduleDirectory(reinterpret_cast<const void*>(&programModels)) + "models";
 }
@@ -55,15 +59,19 @@ FaceLandmarks findLandmarks(ovfc::LibraryState& state, const EmbedModels& models
         (ovfc::faceInfo(state, descriptor.data(), eyes, ovfc::kEyeLeft, &count) != ovfc::kOk ||
          count != 2))
         rc = ovfc::kBadDescriptor;
-    if (rc != ovfc::kOk) {
+    if (rc == ovfc::kOk) {
+        const float found[4] = {static_cast<float>(eyes[0].x), static_cast<float>(eyes[0].y),
+                                static_cast<float>(eyes[1].x), static_cast<float>(eyes[1].y)};
+        face.status = OvEmLandmarksFromEyes(models.landmarks(), frame, kFrameWidth,
+                                            kFrameHeight, found, face.points, nullptr);
+    } else if (searchFoundNoEyes(rc)) {
+        face.status = OvEmFindLandmarks(models.landmarks(), frame, kFrameWidth, kFrameHeight,
+                                        face.points, nullptr);
+    } else {
         face.searchFailed = true;
         face.status = rc;
         return face;
     }
-    const float found[4] = {static_cast<float>(eyes[0].x), static_cast<float>(eyes[0].y),
-                            static_cast<float>(eyes[1].x), static_cast<float>(eyes[1].y)};
-    face.status = OvEmLandmarksFromEyes(models.landmarks(), frame, kFrameWidth, kFrameHeight,
-                                        found, face.points, nullptr);
     if (face.status != OVEM_OK) return face;
     for (int i = 36; i < 48; ++i) {
         const int e = i < 42 ? 0 : 2;

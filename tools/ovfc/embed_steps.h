@@ -45,8 +45,13 @@ struct FaceLandmarks {
     double eyes[4] = {};
 };
 
+// True for the face library's statuses that mean its search found no usable eyes
+// (geometry failure, no face): the landmarks are then looked for in the whole frame.
+bool searchFoundNoEyes(int status);
+
 // The face search's eyes on the 256 x 255 frame (state in search mode), then the
-// landmarks from them.
+// landmarks from them; when the search finds no eyes, the landmarks found in the whole
+// frame.
 FaceLandmarks findLandmarks(ovfc::LibraryState& state, const EmbedModels& models,
                             const std::uint8_t* frame);
 
