@@ -1,6 +1,6 @@
-// The resampling and filter lanes (four output pixels or rows at a time) against the plain
-// loops, byte for byte, on random images and geometries and on the photographs (when
-// ../shared/faces is there).
+// The resampling lanes (four output pixels or rows at a time) against the plain loops, byte
+// for byte, on random images and geometries and on the photographs (when ../shared/faces is
+// there).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 
-#include "filters/derivative_match.h"
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
 #include "filters_test_util.h"
@@ -105,43 +104,6 @@ TEST(ResampleLanes, AreaEqualsThePlainLoopForAnyGeometry) {
     EXPECT_EQ(ResampleArea(scratch, img.view(), -0.5, 0.0, 0.5, out.span()), kFilterBadGeometry);
 }
 
-// Every kernel, both flags and multipliers that do and do not clamp, over every region width.
-void expectFiltersSame(const Image& region, const std::string& what) {
-    const DerivativeKernel kernels[] = {DerivativeKernel::Laplacian5, DerivativeKernel::Laplacian13,
-                                        DerivativeKernel::EdgeHorizontal,
-                                        DerivativeKernel::EdgeVertical};
-    const int shrink[][2] = {{2, 2}, {4, 4}, {2, 4}, {4, 2}};
-    for (int k = 0; k < 4; ++k) {
-        const int fw = region.width - shrink[k][0], fh = region.height - shrink[k][1];
-        if (fw <= 0 || fh <= 0) continue;
-        for (const bool absolute : {false, true}) {
-            for (const double mult : {1.0, 3.0, 7.3, -2.5, 40.0}) {
-                // Output rows with a gap after them: the lanes must keep to the stride.
-                Image lanes(fw + 3, fh, 7), plain(fw + 3, fh, 7);
-                FilterRegion(region.view(), kernels[k], mult, absolute,
-                             ImageSpan{lanes.pixels.data(), fw, fh, fw + 3});
-                FilterRegionPlain(region.view(), kernels[k], mult, absolute,
-                                  ImageSpan{plain.pixels.data(), fw, fh, fw + 3});
-                ASSERT_EQ(lanes.pixels, plain.pixels)
-                    << what << " kernel " << k << " absolute " << absolute << " x" << mult;
-            }
-        }
-    }
-}
-
-TEST(FilterLanes, EqualThePlainLoopOnEveryWidth) {
-    for (int w = 3; w <= 21; ++w) {
-        const Image noise = test::Noise(w, 9, 50 + w);
-        expectFiltersSame(noise, "noise " + std::to_string(w));
-        // Smooth ramps give small responses that the multipliers do not clamp.
-        Image ramp(w, 8);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < w; ++x)
-                ramp.at(x, y) = static_cast<std::uint8_t>(60 + 3 * x + 2 * y);
-        expectFiltersSame(ramp, "ramp " + std::to_string(w));
-    }
-}
-
 TEST(ResampleLanes, PhotographsAtTheSearchesScales) {
     const Image a = photograph("00000201.TIF"), b = photograph("00001106.TIF");
     if (a.pixels.empty() || b.pixels.empty()) GTEST_SKIP() << "no photographs in " << photoDir();
@@ -164,9 +126,6 @@ TEST(ResampleLanes, PhotographsAtTheSearchesScales) {
                       kFilterOk);
             ASSERT_EQ(small.pixels, smallPlain.pixels) << g << " at " << ox << "," << oy;
         }
-        // The derivative filters over a face and an eye region.
-        expectFiltersSame(test::Crop(*img, 90, 62, 57, 63), "face region");
-        expectFiltersSame(test::Crop(*img, 100, 75, 25, 21), "eye region");
         // ... and the eye-line regions of the eyes, elements and masks.
         for (int k = 0; k < 200; ++k) {
             const double g = 0.3 + 0.02 * (k % 30);

@@ -3,23 +3,61 @@
 #include <algorithm>
 #include <cmath>
 
-#include "filters/derivative_kernels.h"
 #include "filters/interpolate.h"
 
 namespace ovfc {
 
 namespace {
 
-using detail::Kernel;
-using detail::kernelOf;
-using detail::parts;
-using detail::ringWeight;
-using detail::shapeOf;
+enum class Kernel { Lap5, Lap13, EdgeH, EdgeV };
+
+// Size reduction and offset of the filtered image for a kernel.
+struct KernelShape {
+    int dw, dh;  // filtered size = size - (dw, dh)
+    int ox, oy;  // filtered (x, y) sits at source (x + ox, y + oy)
+};
+
+constexpr KernelShape shapeOf(Kernel k) {
+    switch (k) {
+        case Kernel::Lap5:
+            return {2, 2, 1, 1};
+        case Kernel::Lap13:
+            return {4, 4, 2, 2};
+        case Kernel::EdgeH:
+            return {2, 4, 1, 1};
+        case Kernel::EdgeV:
+            return {4, 2, 1, 1};
+    }
+    return {0, 0, 0, 0};
+}
+
+// Positive part and negative part of the kernel at p (p points at the reference pixel).
+template <Kernel K, class P, class A>
+inline void parts(const P* p, std::ptrdiff_t s, A& a, A& b) {
+    if constexpr (K == Kernel::Lap5) {
+        a = p[0];
+        b = p[-s] + p[-1] + p[1] + p[s];
+    } else if constexpr (K == Kernel::Lap13) {
+        a = p[0] + p[-s] + p[-1] + p[1] + p[s];
+        b = p[-2 * s] + p[-s - 1] + p[-s + 1] + p[-2] + p[2] + p[s - 1] + p[s + 1] + p[2 * s];
+    } else if constexpr (K == Kernel::EdgeH) {
+        a = p[-s - 1] + p[-s] + p[-s + 1] + p[-1] + p[0] + p[1];
+        b = p[s - 1] + p[s] + p[s + 1] + p[2 * s - 1] + p[2 * s] + p[2 * s + 1];
+    } else {
+        a = p[-s - 1] + p[-s] + p[-1] + p[0] + p[s - 1] + p[s];
+        b = p[-s + 1] + p[-s + 2] + p[1] + p[2] + p[s + 1] + p[s + 2];
+    }
+}
+
+template <Kernel K>
+constexpr double ringWeight() {
+    return K == Kernel::Lap5 ? 0.25 : K == Kernel::Lap13 ? 0.625 : 1.0;
+}
 
 // Filters and normalises the mask values; false when the result has no variance.
 template <Kernel K>
 bool filterMask(MaskValues mask, bool absolute, double* out, int fw, int fh) {
-    constexpr detail::KernelShape sh = shapeOf(K);
+    constexpr KernelShape sh = shapeOf(K);
     const int n = fw * fh;
     double sum = 0.0, sq = 0.0;
     for (int y = 0; y < fh; ++y) {
@@ -46,7 +84,7 @@ bool filterMask(MaskValues mask, bool absolute, double* out, int fw, int fh) {
 template <Kernel K>
 void filterRegion(ImageView region, double multiplier, bool absolute, std::uint8_t* out, int fw,
                   int fh, int outStride) {
-    constexpr detail::KernelShape sh = shapeOf(K);
+    constexpr KernelShape sh = shapeOf(K);
     double m = multiplier;
     if constexpr (K == Kernel::Lap13) m = multiplier / 5.0;
     if constexpr (K == Kernel::EdgeH || K == Kernel::EdgeV) m = multiplier / 6.0;
@@ -73,7 +111,7 @@ template <Kernel K>
 int matchFiltered(Scratch& scratch, MaskValues mask, ImageView region,
                   const DerivativeMatchOptions& opt, MatchResult& best) {
     best = MatchResult{};
-    constexpr detail::KernelShape sh = shapeOf(K);
+    constexpr KernelShape sh = shapeOf(K);
     const int mfw = mask.width - sh.dw, mfh = mask.height - sh.dh;
     const int rfw = region.width - sh.dw, rfh = region.height - sh.dh;
     if (mfw <= 0 || mfh <= 0 || rfw < mfw || rfh < mfh) return kFilterOk;
@@ -84,8 +122,7 @@ int matchFiltered(Scratch& scratch, MaskValues mask, ImageView region,
     ScratchArray<std::uint8_t> map(scratch, static_cast<std::size_t>(scan.width()) * scan.height());
     if (!fmask || !fregion || !map) return kFilterNoMemory;
     if (!filterMask<K>(mask, opt.absolute, fmask.get(), mfw, mfh)) return kFilterOk;
-    FilterRegion(region, kernelOf(K), opt.multiplier, opt.absolute,
-                 ImageSpan{fregion.get(), rfw, rfh, rfw});
+    filterRegion<K>(region, opt.multiplier, opt.absolute, fregion.get(), rfw, rfh, rfw);
 
     const MeanMode mode = opt.absolute ? MeanMode::Estimated : MeanMode::Fixed;
     const int rc = MatchMap(scratch, ImageView{fregion.get(), rfw, rfh, rfw},
@@ -105,8 +142,8 @@ int matchFiltered(Scratch& scratch, MaskValues mask, ImageView region,
 
 }  // namespace
 
-void FilterRegionPlain(ImageView region, DerivativeKernel kernel, double multiplier, bool absolute,
-                       ImageSpan out) {
+void FilterRegion(ImageView region, DerivativeKernel kernel, double multiplier, bool absolute,
+                  ImageSpan out) {
     switch (kernel) {
         case DerivativeKernel::Laplacian5:
             return filterRegion<Kernel::Lap5>(region, multiplier, absolute, out.pixels, out.width,

@@ -14,13 +14,8 @@ enum class DerivativeKernel { Laplacian5, Laplacian13, EdgeHorizontal, EdgeVerti
 // stored + 128 (or the magnitude with `absolute`). `out` is (width, height) smaller by 2 or 4
 // as the kernel needs; the first output pixel belongs to source pixel (1, 1) ((2, 2) for the
 // 13-point Laplacian).
-// Several output pixels at a time (AVX2 where present).
 void FilterRegion(ImageView region, DerivativeKernel kernel, double multiplier, bool absolute,
                   ImageSpan out);
-// The same one pixel at a time; bit for bit the result of FilterRegion (the tests hold the
-// two together).
-void FilterRegionPlain(ImageView region, DerivativeKernel kernel, double multiplier,
-                       bool absolute, ImageSpan out);
 
 struct DerivativeMatchOptions {
     bool absolute = false;     // match the magnitudes of the filter responses
