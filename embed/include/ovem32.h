@@ -9,9 +9,10 @@
  * says otherwise; OvEmResultText gives the text of a code. On error the outputs are not
  * written unless a comment says so.
  *
- * Ownership: names and paths are the caller's memory, read during the call only. A model
- * from OvEmLoadModel belongs to the caller until given to OvEmFreeModel; tensor data it
- * hands out belongs to the model and lives as long as it.
+ * Ownership: names and paths are the caller's memory, read during the call only; so are
+ * frames, boxes, eyes, landmark points and crops, read or written during the call only. A
+ * model from OvEmLoadModel belongs to the caller until given to OvEmFreeModel; tensor data
+ * it hands out belongs to the model and lives as long as it.
  *
  * Threads: the library keeps no state between calls. Loads may run on several threads at
  * once; a loaded model is never changed, so any number of threads may query it at once.
