@@ -87,6 +87,12 @@ TEST(EmLandmarkLayers, PointwiseAndFullyConnected) {
     std::vector<float> out(6);
     ovem::pointwise(in.data(), 2, 2, w.data(), bias, 3, out.data());
     EXPECT_EQ(out, (std::vector<float>{1.5f, 2, -2, -0.5f, 0.5f, -5}));
+    // Five pixels: four taken together, one alone; each as if alone.
+    const std::vector<float> five = {1, 2, -1, 0.5f, 0, 0, 2, -1, 3, 1};
+    std::vector<float> out5(15);
+    ovem::pointwise(five.data(), 5, 2, w.data(), bias, 3, out5.data());
+    EXPECT_EQ(out5, (std::vector<float>{1.5f, 2, -2, -0.5f, 0.5f, -5, 0.5f, 0, -1, 2.5f, -1, 7,
+                                        3.5f, 1, 6}));
     float fc[3];
     ovem::fullyConnected(in.data(), 2, w.data(), bias, 3, fc);
     EXPECT_EQ(fc[0], 1.5f);
