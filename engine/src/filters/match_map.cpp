@@ -149,10 +149,22 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     // The score of the scan's centre, where a comparison expects the mask, bounds the
     // minimum from the start: a window above it cannot be the best, so its sum may stop
     // there rather than at the running best, which starts high.
-    const double seed =
-        mapW * scan.height() >= kSeededScan
-            ? scorer.score(scan.j0 + mapW / 2, scan.i0 + scan.height() / 2, threshold)
-            : kRejectedScore;
+    // Where whole rows are scored at once, the centre's row is scored first, exactly (no
+    // limit), and its scores are taken when the scan reaches it.
+    const bool rows = scorer.scoresRows(mapW);
+    const int centreRow = scan.i0 + scan.height() / 2;
+    double centre[detail::kBatch * detail::kMaxGroups];
+    bool centreScored = false;
+    double seed = kRejectedScore;
+    if (mapW * scan.height() >= kSeededScan) {
+        if (rows) {
+            scorer.scoreRow(scan.j0, mapW, centreRow, threshold, kRejectedScore, centre);
+            centreScored = true;
+            seed = centre[mapW / 2];
+        } else {
+            seed = scorer.score(scan.j0 + mapW / 2, centreRow, threshold);
+        }
+    }
     // With a map, a window needs its exact score only below 255 or below the best; a sum
     // above the limit is partial and never taken.
     auto limit = [&] {
@@ -169,12 +181,16 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
     };
     for (int i = scan.i0; i < scan.i1; ++i) {
         std::uint8_t* mrow = map ? map + static_cast<std::ptrdiff_t>(i - scan.i0) * mapW : nullptr;
-        if (scorer.scoresRows(mapW)) {
+        if (rows) {
             // The whole row at once, taken in scan order.
             double s[detail::kBatch * detail::kMaxGroups];
+            const double* row = s;
             const double l = limit();
-            scorer.scoreRow(scan.j0, mapW, i, threshold, l, s);
-            for (int j = scan.j0; j < scan.j1; ++j) take(mrow, j, i, s[j - scan.j0], l);
+            if (centreScored && i == centreRow)
+                row = centre;
+            else
+                scorer.scoreRow(scan.j0, mapW, i, threshold, l, s);
+            for (int j = scan.j0; j < scan.j1; ++j) take(mrow, j, i, row[j - scan.j0], l);
             continue;
         }
         if (mapW < detail::kBatch) {
