@@ -65,6 +65,7 @@ int compareOnce(LibraryState& state, BlockPool& pool, RegionCache* regions,
     if (const int rc = takeInImage(ctx, image, width, height, nullptr); rc != kOk) return rc;
     if (options != nullptr) applyOptions(ctx, *options);
     if (const int rc = ctx.masks.read(descriptor, kMaxBlobSize, kNormalise); rc != kOk) return rc;
+    if (regions != nullptr) ctx.filteredMasks = &regions->masks();
     // The image stays as it is from here on: its regions may come from earlier comparisons.
     if (regions != nullptr && regions->bind(ImageView{ctx.image.data(), ctx.image.width,
                                                       ctx.image.height, ctx.image.width}))

@@ -11,6 +11,7 @@
 namespace ovfc {
 
 class ConfigStore;
+class FilteredMasks;
 class RegionCache;
 struct LibraryState;
 
@@ -77,6 +78,8 @@ struct FaceContext {
     std::uint32_t filterCount = 0;
     // Regions of this image kept across calls (a comparison's, once its image is final).
     RegionCache* regions = nullptr;
+    // The context's own masks through the derivative filters, kept across calls.
+    FilteredMasks* filteredMasks = nullptr;
 };
 
 // Number of set bits among bits 0..15.

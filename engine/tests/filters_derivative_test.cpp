@@ -115,5 +115,63 @@ TEST(MatchLaplacian, RegionSmallerThanTheMaskOrFlatMaskGivesRejection) {
     EXPECT_EQ(best.score, kRejected);
 }
 
+// A mask filtered once and handed to the matcher gives what the matcher gets filtering it
+// itself, for every kernel, both signs, interpolation on and off.
+TEST(MatchDerivative, PrefilteredMaskGivesTheSameResults) {
+    HeapScratch scratch;
+    const DerivativeKernel kernels[] = {DerivativeKernel::Laplacian5, DerivativeKernel::Laplacian13,
+                                        DerivativeKernel::EdgeHorizontal,
+                                        DerivativeKernel::EdgeVertical};
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        const Image region = test::Noise(31 + seed, 27 + seed, seed);
+        const int mw = 9 + static_cast<int>(seed % 3), mh = 11 - static_cast<int>(seed % 2);
+        const std::vector<double> v = test::Normalise(test::Crop(region, seed, 2 * seed, mw, mh));
+        const MaskValues mask{v.data(), mw, mh};
+        for (const DerivativeKernel k : kernels) {
+            for (const bool absolute : {false, true}) {
+                for (const bool interpolate : {false, true}) {
+                    DerivativeMatchOptions opt;
+                    opt.absolute = absolute;
+                    opt.interpolate = interpolate;
+                    opt.multiplier = 0.7 + 0.1 * seed;
+                    std::vector<double> f(static_cast<std::size_t>(FilteredMaskWidth(k, mw)) *
+                                          FilteredMaskHeight(k, mh));
+                    const bool flat = !FilterMask(mask, k, absolute, f.data());
+                    ASSERT_FALSE(flat);
+                    MatchResult own, pre;
+                    ASSERT_EQ(MatchDerivative(scratch, mask, nullptr, false, region.view(), k, opt,
+                                              own),
+                              kFilterOk);
+                    ASSERT_EQ(MatchDerivative(scratch, mask, f.data(), flat, region.view(), k, opt,
+                                              pre),
+                              kFilterOk);
+                    EXPECT_EQ(pre.score, own.score) << seed << " " << absolute;
+                    EXPECT_EQ(pre.x, own.x);
+                    EXPECT_EQ(pre.y, own.y);
+                    EXPECT_LT(own.score, kRejected);
+                }
+            }
+        }
+    }
+}
+
+TEST(MatchDerivative, FlatOrEmptyFilteredMaskIsRejected) {
+    HeapScratch scratch;
+    const Image region = test::Noise(30, 30, 4);
+    const std::vector<double> flat(49, 1.5);
+    std::vector<double> f(25);
+    EXPECT_FALSE(FilterMask({flat.data(), 7, 7}, DerivativeKernel::Laplacian5, false, f.data()));
+    EXPECT_FALSE(FilterMask({flat.data(), 4, 7}, DerivativeKernel::Laplacian13, false, f.data()));
+    EXPECT_EQ(FilteredMaskWidth(DerivativeKernel::EdgeVertical, 7), 3);
+    EXPECT_EQ(FilteredMaskHeight(DerivativeKernel::EdgeVertical, 7), 5);
+    // A mask reported flat is not matched, whatever its values.
+    const std::vector<double> v = test::Normalise(test::Crop(region, 3, 3, 7, 7));
+    MatchResult best;
+    ASSERT_EQ(MatchDerivative(scratch, {v.data(), 7, 7}, f.data(), true, region.view(),
+                              DerivativeKernel::Laplacian5, {}, best),
+              kFilterOk);
+    EXPECT_EQ(best.score, kRejected);
+}
+
 }  // namespace
 }  // namespace ovfc

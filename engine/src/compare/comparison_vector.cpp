@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config_keys.h"
+#include "compare/filtered_masks.h"
 #include "config_store.h"
 #include "elements/element_search.h"
 #include "filters/derivative_match.h"
@@ -41,30 +42,31 @@ long long countedPixels(int bit, long long mw, long long mh) {
     }
 }
 
-int runFilter(FaceContext& ctx, Scratch& scratch, int bit, ImageView region, MaskValues mask,
-              MatchResult& best) {
+const char* multiplierKey(int bit) {
+    switch (bit) {
+        case 1:
+        case 5:
+            return "lap1_filt_mult";
+        case 2:
+        case 6:
+            return "lap2_filt_mult";
+        default:
+            return "edge_filt_mult";
+    }
+}
+
+int runFilter(FaceContext& ctx, Scratch& scratch, int id, int bit, ImageView region,
+              MaskValues mask, MatchResult& best) {
     const ConfigStore& c = ctx.config;
     if (bit == 0) return MatchGreyTemplate(ctx, scratch, region, mask, nullptr, best);
     DerivativeMatchOptions o;
     o.absolute = bit >= 5;
     o.interpolate = c.readInt("param", "ConvI_inter") != 0;
-    switch (bit) {
-        case 1:
-        case 5:
-            o.multiplier = c.readReal("param", "lap1_filt_mult");
-            return MatchLaplacian(scratch, mask, region, 1, o, best);
-        case 2:
-        case 6:
-            o.multiplier = c.readReal("param", "lap2_filt_mult");
-            return MatchLaplacian(scratch, mask, region, 2, o, best);
-        case 3:
-        case 7:
-            o.multiplier = c.readReal("param", "edge_filt_mult");
-            return MatchEdge(scratch, mask, region, EdgeDirection::Horizontal, o, best);
-        default:
-            o.multiplier = c.readReal("param", "edge_filt_mult");
-            return MatchEdge(scratch, mask, region, EdgeDirection::Vertical, o, best);
-    }
+    o.multiplier = c.readReal("param", multiplierKey(bit));
+    bool flat = false;
+    const double* filtered =
+        ctx.filteredMasks ? ctx.filteredMasks->find(id, bit, mask, flat) : nullptr;
+    return MatchDerivative(scratch, mask, filtered, flat, region, KernelOfBit(bit), o, best);
 }
 
 }  // namespace
@@ -115,7 +117,7 @@ int ComputeElementEntriesAt(FaceContext& ctx, Scratch& scratch, int id, const Ma
             continue;
         }
         MatchResult best;
-        if (const int rc = runFilter(ctx, scratch, bit, region.view(), values, best); rc != kOk)
+        if (const int rc = runFilter(ctx, scratch, id, bit, region.view(), values, best); rc != kOk)
             return rc;
         const long long n = countedPixels(bit, mw, mh);
         const double entry = n > 0 ? static_cast<double>(best.score) * 225.0 / n : kRejected;

@@ -17,6 +17,20 @@ struct KernelShape {
     int ox, oy;  // filtered (x, y) sits at source (x + ox, y + oy)
 };
 
+constexpr Kernel kernelOf(DerivativeKernel k) {
+    switch (k) {
+        case DerivativeKernel::Laplacian5:
+            return Kernel::Lap5;
+        case DerivativeKernel::Laplacian13:
+            return Kernel::Lap13;
+        case DerivativeKernel::EdgeHorizontal:
+            return Kernel::EdgeH;
+        case DerivativeKernel::EdgeVertical:
+            break;
+    }
+    return Kernel::EdgeV;
+}
+
 constexpr KernelShape shapeOf(Kernel k) {
     switch (k) {
         case Kernel::Lap5:
@@ -107,26 +121,33 @@ void filterRegion(ImageView region, double multiplier, bool absolute, std::uint8
     }
 }
 
+// With `filtered` (the mask through filterMask<K>, `flat` when that failed) the mask is not
+// filtered again.
 template <Kernel K>
-int matchFiltered(Scratch& scratch, MaskValues mask, ImageView region,
-                  const DerivativeMatchOptions& opt, MatchResult& best) {
+int matchFiltered(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
+                  ImageView region, const DerivativeMatchOptions& opt, MatchResult& best) {
     best = MatchResult{};
     constexpr KernelShape sh = shapeOf(K);
     const int mfw = mask.width - sh.dw, mfh = mask.height - sh.dh;
     const int rfw = region.width - sh.dw, rfh = region.height - sh.dh;
     if (mfw <= 0 || mfh <= 0 || rfw < mfw || rfh < mfh) return kFilterOk;
 
-    ScratchArray<double> fmask(scratch, static_cast<std::size_t>(mfw) * mfh);
+    ScratchArray<double> fmask(scratch);
+    if (!filtered) fmask.reset(static_cast<std::size_t>(mfw) * mfh);
     ScratchArray<std::uint8_t> fregion(scratch, static_cast<std::size_t>(rfw) * rfh);
     const ScanWindow scan = FullScan(rfw, rfh, mfw, mfh);
     ScratchArray<std::uint8_t> map(scratch, static_cast<std::size_t>(scan.width()) * scan.height());
-    if (!fmask || !fregion || !map) return kFilterNoMemory;
-    if (!filterMask<K>(mask, opt.absolute, fmask.get(), mfw, mfh)) return kFilterOk;
+    if ((!filtered && !fmask) || !fregion || !map) return kFilterNoMemory;
+    if (!filtered) {
+        flat = !filterMask<K>(mask, opt.absolute, fmask.get(), mfw, mfh);
+        filtered = fmask.get();
+    }
+    if (flat) return kFilterOk;
     filterRegion<K>(region, opt.multiplier, opt.absolute, fregion.get(), rfw, rfh, rfw);
 
     const MeanMode mode = opt.absolute ? MeanMode::Estimated : MeanMode::Fixed;
     const int rc = MatchMap(scratch, ImageView{fregion.get(), rfw, rfh, rfw},
-                            MaskValues{fmask.get(), mfw, mfh}, mode, 0.0, scan, map.get(), best);
+                            MaskValues{filtered, mfw, mfh}, mode, 0.0, scan, map.get(), best);
     if (rc != kFilterOk) return rc;
     if (best.score == kRejected) return kFilterOk;
     const int mx = best.x - scan.j0, my = best.y - scan.i0;
@@ -160,17 +181,64 @@ void FilterRegion(ImageView region, DerivativeKernel kernel, double multiplier, 
     }
 }
 
+int FilteredMaskWidth(DerivativeKernel kernel, int width) {
+    return width - shapeOf(kernelOf(kernel)).dw;
+}
+
+int FilteredMaskHeight(DerivativeKernel kernel, int height) {
+    return height - shapeOf(kernelOf(kernel)).dh;
+}
+
+bool FilterMask(MaskValues mask, DerivativeKernel kernel, bool absolute, double* out) {
+    const int fw = FilteredMaskWidth(kernel, mask.width);
+    const int fh = FilteredMaskHeight(kernel, mask.height);
+    if (fw <= 0 || fh <= 0) return false;
+    switch (kernel) {
+        case DerivativeKernel::Laplacian5:
+            return filterMask<Kernel::Lap5>(mask, absolute, out, fw, fh);
+        case DerivativeKernel::Laplacian13:
+            return filterMask<Kernel::Lap13>(mask, absolute, out, fw, fh);
+        case DerivativeKernel::EdgeHorizontal:
+            return filterMask<Kernel::EdgeH>(mask, absolute, out, fw, fh);
+        case DerivativeKernel::EdgeVertical:
+            return filterMask<Kernel::EdgeV>(mask, absolute, out, fw, fh);
+    }
+    return false;
+}
+
+int MatchDerivative(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
+                    ImageView region, DerivativeKernel kernel,
+                    const DerivativeMatchOptions& options, MatchResult& best) {
+    switch (kernel) {
+        case DerivativeKernel::Laplacian5:
+            return matchFiltered<Kernel::Lap5>(scratch, mask, filtered, flat, region, options,
+                                               best);
+        case DerivativeKernel::Laplacian13:
+            return matchFiltered<Kernel::Lap13>(scratch, mask, filtered, flat, region, options,
+                                                best);
+        case DerivativeKernel::EdgeHorizontal:
+            return matchFiltered<Kernel::EdgeH>(scratch, mask, filtered, flat, region, options,
+                                                best);
+        case DerivativeKernel::EdgeVertical:
+            return matchFiltered<Kernel::EdgeV>(scratch, mask, filtered, flat, region, options,
+                                                best);
+    }
+    return kFilterOk;
+}
+
 int MatchLaplacian(Scratch& scratch, MaskValues mask, ImageView region, int filterSize,
                    const DerivativeMatchOptions& options, MatchResult& best) {
-    if (filterSize == 2) return matchFiltered<Kernel::Lap13>(scratch, mask, region, options, best);
-    return matchFiltered<Kernel::Lap5>(scratch, mask, region, options, best);
+    const DerivativeKernel k =
+        filterSize == 2 ? DerivativeKernel::Laplacian13 : DerivativeKernel::Laplacian5;
+    return MatchDerivative(scratch, mask, nullptr, false, region, k, options, best);
 }
 
 int MatchEdge(Scratch& scratch, MaskValues mask, ImageView region, EdgeDirection direction,
               const DerivativeMatchOptions& options, MatchResult& best) {
-    if (direction == EdgeDirection::Horizontal)
-        return matchFiltered<Kernel::EdgeH>(scratch, mask, region, options, best);
-    return matchFiltered<Kernel::EdgeV>(scratch, mask, region, options, best);
+    const DerivativeKernel k = direction == EdgeDirection::Horizontal
+                                   ? DerivativeKernel::EdgeHorizontal
+                                   : DerivativeKernel::EdgeVertical;
+    return MatchDerivative(scratch, mask, nullptr, false, region, k, options, best);
 }
 
 }  // namespace ovfc

@@ -23,6 +23,23 @@ struct DerivativeMatchOptions {
     bool interpolate = false;  // refine an interior minimum ("ConvI_inter")
 };
 
+// Size of a mask after `kernel`: smaller by 2 or 4 as for the region.
+int FilteredMaskWidth(DerivativeKernel kernel, int width);
+int FilteredMaskHeight(DerivativeKernel kernel, int height);
+
+// The mask as the matchers filter it: the kernel's response (its magnitude with `absolute`)
+// at each inner position, then scaled to deviation 1 (and mean 0 with `absolute`). `out`
+// holds FilteredMaskWidth x FilteredMaskHeight doubles. False when the filtered mask is
+// empty or has no variance (no match is made with it; `out` is then not for use).
+bool FilterMask(MaskValues mask, DerivativeKernel kernel, bool absolute, double* out);
+
+// The matcher of `kernel`. With `filtered` (FilterMask of `mask` with the same kernel and
+// options.absolute, `flat` when it returned false) the mask is not filtered again; with
+// nullptr it is filtered here. Results are those of MatchLaplacian and MatchEdge.
+int MatchDerivative(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
+                    ImageView region, DerivativeKernel kernel,
+                    const DerivativeMatchOptions& options, MatchResult& best);
+
 // Best score and its position (mask centre in region coordinates).
 int MatchLaplacian(Scratch& scratch, MaskValues mask, ImageView region, int filterSize,
                    const DerivativeMatchOptions& options, MatchResult& best);

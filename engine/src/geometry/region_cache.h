@@ -4,12 +4,15 @@
 // resamples the same regions (the same element centres and units) for most of them; a
 // region is a function of the image and its geometry only, so a kept copy is the region.
 //
+// It also keeps the comparison's filtered masks (FilteredMasks), for the same calls.
+//
 // Belongs to one call at a time (a workspace's or a state's); not thread-safe.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "../compare/filtered_masks.h"
 #include "../filters/image_view.h"
 #include "rotated_region.h"
 
@@ -34,6 +37,10 @@ class RegionCache {
     void keep(const RotatedGeometry& g, const std::uint8_t* pixels);
     void clear();
 
+    // The filtered masks of the calls that use this cache. They depend on no image, so
+    // bind() and clear() keep them.
+    FilteredMasks& masks() { return masks_; }
+
     // Regions found (for tests and benchmarks).
     std::uint64_t hits() const { return hits_; }
 
@@ -54,6 +61,7 @@ class RegionCache {
     std::unique_ptr<std::uint8_t[]> pixels_;  // kEntries x kMaxBytes, made on first keep
     std::uint64_t clock_ = 0;
     std::uint64_t hits_ = 0;
+    FilteredMasks masks_;
 };
 
 }  // namespace ovfc
