@@ -14,12 +14,14 @@
 #include "filters/match_map.h"
 #include "filters/window_scorer.h"
 #include "filters_test_util.h"
-#include "ovio32.h"
+#include "photographs.h"
 
 namespace ovfc {
 namespace {
 
 using test::Image;
+using test::photoDir;
+using test::photograph;
 
 std::uint8_t mapEntry(double s) {
     return s > 255.0 ? std::uint8_t{255} : static_cast<std::uint8_t>(s);
@@ -189,22 +191,6 @@ TEST(BatchScores, FewGreyLevelsAndNarrowMasks) {
             expectSameAsOneWindow(region, mask, seed);
         }
     }
-}
-
-std::filesystem::path photoDir() {
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const std::filesystem::path base =
-        env != nullptr && *env != '\0'
-            ? std::filesystem::path(env)
-            : std::filesystem::path(OVFC_SOURCE_DIR) / ".." / "shared" / "faces";
-    return base / "yale";
-}
-
-Image photograph(const std::string& name) {
-    Image im(256, 255);
-    const std::string path = (photoDir() / name).string();
-    if (OvReadImage(path.c_str(), im.pixels.data(), OVIO_FORMAT_BY_NAME) != 0) im.pixels.clear();
-    return im;
 }
 
 TEST(BatchScores, Photographs) {

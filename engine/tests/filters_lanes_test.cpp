@@ -12,28 +12,14 @@
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
 #include "filters_test_util.h"
-#include "ovio32.h"
+#include "photographs.h"
 
 namespace ovfc {
 namespace {
 
 using test::Image;
-
-std::filesystem::path photoDir() {
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const std::filesystem::path base =
-        env != nullptr && *env != '\0'
-            ? std::filesystem::path(env)
-            : std::filesystem::path(OVFC_SOURCE_DIR) / ".." / "shared" / "faces";
-    return base / "yale";
-}
-
-Image photograph(const std::string& name) {
-    Image im(256, 255);
-    const std::string path = (photoDir() / name).string();
-    if (OvReadImage(path.c_str(), im.pixels.data(), OVIO_FORMAT_BY_NAME) != 0) im.pixels.clear();
-    return im;
-}
+using test::photoDir;
+using test::photograph;
 
 struct Rotation {
     double ox, oy, g, angle;
