@@ -346,6 +346,7 @@ TEST_F(Pipeline, KeptRegionsGiveTheScoresOfResampledOnes) {
     EXPECT_GT(hits, 0u) << "the probe's regions come back for every descriptor";
     EXPECT_EQ(scores(&regions), resampled);
     EXPECT_GT(regions.hits(), hits);
+    EXPECT_GT(regions.filtered().hits(), 0u) << "and their filtered copies and scan tables";
     // Another probe drops them: its regions are its own.
     std::int32_t v = 0;
     ASSERT_EQ(matchItems(lib.state, lib.state.pool, &regions, frame.pixels.data(),

@@ -12,7 +12,9 @@
 #include "filters/derivative_match.h"
 #include "filters/filter_codes.h"
 #include "filters/match_map.h"
+#include "filters/scan_tables.h"
 #include "geometry/face_geometry.h"
+#include "geometry/region_cache.h"
 #include "geometry/rotated_region.h"
 #include "pipeline.h"
 #include "pool_scratch.h"
@@ -55,9 +57,10 @@ const char* multiplierKey(int bit) {
     }
 }
 
-int runFilter(FaceContext& ctx, Scratch& scratch, int id, int bit, ImageView region,
+int runFilter(FaceContext& ctx, Scratch& scratch, int id, int bit, const RotatedBuffer& buffer,
               MaskValues mask, MatchResult& best) {
     const ConfigStore& c = ctx.config;
+    const ImageView region = buffer.view();
     if (bit == 0) return MatchGreyTemplate(ctx, scratch, region, mask, nullptr, best);
     DerivativeMatchOptions o;
     o.absolute = bit >= 5;
@@ -66,7 +69,12 @@ int runFilter(FaceContext& ctx, Scratch& scratch, int id, int bit, ImageView reg
     bool flat = false;
     const double* filtered =
         ctx.filteredMasks ? ctx.filteredMasks->find(id, bit, mask, flat) : nullptr;
-    return MatchDerivative(scratch, mask, filtered, flat, region, KernelOfBit(bit), o, best);
+    // The region is that of the bound image at this geometry: its filtered copy may be kept.
+    FilteredRegion* kept =
+        ctx.regions ? ctx.regions->filtered().find(buffer.geometry(), bit, o.multiplier,
+                                                   mask.width, mask.height)
+                    : nullptr;
+    return MatchDerivative(scratch, mask, filtered, flat, region, KernelOfBit(bit), o, best, kept);
 }
 
 }  // namespace
@@ -117,7 +125,7 @@ int ComputeElementEntriesAt(FaceContext& ctx, Scratch& scratch, int id, const Ma
             continue;
         }
         MatchResult best;
-        if (const int rc = runFilter(ctx, scratch, id, bit, region.view(), values, best); rc != kOk)
+        if (const int rc = runFilter(ctx, scratch, id, bit, region, values, best); rc != kOk)
             return rc;
         const long long n = countedPixels(bit, mw, mh);
         const double entry = n > 0 ? static_cast<double>(best.score) * 225.0 / n : kRejected;

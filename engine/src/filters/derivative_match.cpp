@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "filters/interpolate.h"
+#include "filters/scan_tables.h"
 
 namespace ovfc {
 
@@ -123,9 +124,12 @@ void filterRegion(ImageView region, double multiplier, bool absolute, std::uint8
 
 // With `filtered` (the mask through filterMask<K>, `flat` when that failed) the mask is not
 // filtered again.
+// With `kept` the filtered region and the scan's tables are taken from there (made there
+// first when not ready).
 template <Kernel K>
 int matchFiltered(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
-                  ImageView region, const DerivativeMatchOptions& opt, MatchResult& best) {
+                  ImageView region, const DerivativeMatchOptions& opt, FilteredRegion* kept,
+                  MatchResult& best) {
     best = MatchResult{};
     constexpr KernelShape sh = shapeOf(K);
     const int mfw = mask.width - sh.dw, mfh = mask.height - sh.dh;
@@ -134,20 +138,33 @@ int matchFiltered(Scratch& scratch, MaskValues mask, const double* filtered, boo
 
     ScratchArray<double> fmask(scratch);
     if (!filtered) fmask.reset(static_cast<std::size_t>(mfw) * mfh);
-    ScratchArray<std::uint8_t> fregion(scratch, static_cast<std::size_t>(rfw) * rfh);
+    const std::size_t area = static_cast<std::size_t>(rfw) * rfh;
+    if (kept != nullptr && kept->capacity < area) kept = nullptr;
+    ScratchArray<std::uint8_t> fregion(scratch);
+    if (kept == nullptr) fregion.reset(area);
     const ScanWindow scan = FullScan(rfw, rfh, mfw, mfh);
     ScratchArray<std::uint8_t> map(scratch, static_cast<std::size_t>(scan.width()) * scan.height());
-    if ((!filtered && !fmask) || !fregion || !map) return kFilterNoMemory;
+    if ((!filtered && !fmask) || (kept == nullptr && !fregion) || !map) return kFilterNoMemory;
     if (!filtered) {
         flat = !filterMask<K>(mask, opt.absolute, fmask.get(), mfw, mfh);
         filtered = fmask.get();
     }
     if (flat) return kFilterOk;
-    filterRegion<K>(region, opt.multiplier, opt.absolute, fregion.get(), rfw, rfh, rfw);
+    std::uint8_t* fr = kept != nullptr ? kept->pixels : fregion.get();
+    if (kept == nullptr || !kept->ready || kept->width != rfw || kept->height != rfh) {
+        filterRegion<K>(region, opt.multiplier, opt.absolute, fr, rfw, rfh, rfw);
+        if (kept != nullptr) {
+            kept->width = rfw;
+            kept->height = rfh;
+            kept->ready = true;
+            kept->tables.reset();
+        }
+    }
 
     const MeanMode mode = opt.absolute ? MeanMode::Estimated : MeanMode::Fixed;
-    const int rc = MatchMap(scratch, ImageView{fregion.get(), rfw, rfh, rfw},
-                            MaskValues{filtered, mfw, mfh}, mode, 0.0, scan, map.get(), best);
+    const int rc = MatchMap(scratch, ImageView{fr, rfw, rfh, rfw}, MaskValues{filtered, mfw, mfh},
+                            mode, 0.0, scan, map.get(), best,
+                            kept != nullptr ? &kept->tables : nullptr);
     if (rc != kFilterOk) return rc;
     if (best.score == kRejected) return kFilterOk;
     const int mx = best.x - scan.j0, my = best.y - scan.i0;
@@ -208,20 +225,21 @@ bool FilterMask(MaskValues mask, DerivativeKernel kernel, bool absolute, double*
 
 int MatchDerivative(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
                     ImageView region, DerivativeKernel kernel,
-                    const DerivativeMatchOptions& options, MatchResult& best) {
+                    const DerivativeMatchOptions& options, MatchResult& best,
+                    FilteredRegion* kept) {
     switch (kernel) {
         case DerivativeKernel::Laplacian5:
             return matchFiltered<Kernel::Lap5>(scratch, mask, filtered, flat, region, options,
-                                               best);
+                                               kept, best);
         case DerivativeKernel::Laplacian13:
             return matchFiltered<Kernel::Lap13>(scratch, mask, filtered, flat, region, options,
-                                                best);
+                                                kept, best);
         case DerivativeKernel::EdgeHorizontal:
             return matchFiltered<Kernel::EdgeH>(scratch, mask, filtered, flat, region, options,
-                                                best);
+                                                kept, best);
         case DerivativeKernel::EdgeVertical:
             return matchFiltered<Kernel::EdgeV>(scratch, mask, filtered, flat, region, options,
-                                                best);
+                                                kept, best);
     }
     return kFilterOk;
 }

@@ -33,12 +33,18 @@ int FilteredMaskHeight(DerivativeKernel kernel, int height);
 // empty or has no variance (no match is made with it; `out` is then not for use).
 bool FilterMask(MaskValues mask, DerivativeKernel kernel, bool absolute, double* out);
 
+struct FilteredRegion;
+
 // The matcher of `kernel`. With `filtered` (FilterMask of `mask` with the same kernel and
 // options.absolute, `flat` when it returned false) the mask is not filtered again; with
-// nullptr it is filtered here. Results are those of MatchLaplacian and MatchEdge.
+// nullptr it is filtered here. With `kept` (for this region, kernel and options; reset to not
+// ready when it held another) the filtered region and the scan's tables come from there, made
+// there first when not ready; one too small for the region is not used. Results are those of
+// MatchLaplacian and MatchEdge.
 int MatchDerivative(Scratch& scratch, MaskValues mask, const double* filtered, bool flat,
                     ImageView region, DerivativeKernel kernel,
-                    const DerivativeMatchOptions& options, MatchResult& best);
+                    const DerivativeMatchOptions& options, MatchResult& best,
+                    FilteredRegion* kept = nullptr);
 
 // Best score and its position (mask centre in region coordinates).
 int MatchLaplacian(Scratch& scratch, MaskValues mask, ImageView region, int filterSize,

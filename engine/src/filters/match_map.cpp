@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "filters/scan_tables.h"
 #include "filters/window_scorer.h"
 
 namespace ovfc {
@@ -25,17 +26,43 @@ Cover coverOf(ImageView region, MaskValues mask, ScanWindow scan) {
     return c;
 }
 
-std::size_t integralSize(ImageView region, MaskValues mask, ScanWindow scan) {
-    const Cover c = coverOf(region, mask, scan);
-    return c.fits ? static_cast<std::size_t>(c.w + 1) * (c.h + 1) : 1;
+// Integral images of the c.w x c.h part of the region at (c.xa, c.ya) into s and q (rows of
+// c.w + 1), and the grey levels that occur there, ascending.
+void integrate(ImageView region, const Cover& c, std::int64_t* s, std::int64_t* q,
+               std::uint8_t* levelList, int& levelCount) {
+    const int iw = c.w + 1;
+    std::fill_n(s, iw, 0);
+    std::fill_n(q, iw, 0);
+    bool seen[256] = {};
+    for (int y = 0; y < c.h; ++y) {
+        const std::uint8_t* p = region.row(c.ya + y) + c.xa;
+        for (int x = 0; x < c.w; ++x) seen[p[x]] = true;
+        std::int64_t* s0 = s + static_cast<std::ptrdiff_t>(y) * iw;
+        std::int64_t* q0 = q + static_cast<std::ptrdiff_t>(y) * iw;
+        std::int64_t* s1 = s0 + iw;
+        std::int64_t* q1 = q0 + iw;
+        std::int64_t rs = 0, rq = 0;
+        s1[0] = 0;
+        q1[0] = 0;
+        for (int x = 0; x < c.w; ++x) {
+            const std::int64_t v = p[x];
+            rs += v;
+            rq += v * v;
+            s1[x + 1] = s0[x + 1] + rs;
+            q1[x + 1] = q0[x + 1] + rq;
+        }
+    }
+    levelCount = 0;
+    for (int g = 0; g < 256; ++g)
+        if (seen[g]) levelList[levelCount++] = static_cast<std::uint8_t>(g);
 }
 
 }  // namespace
 
 WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
-                           ScanWindow scan)
-    : sum_(scratch, integralSize(region, mask, scan)),
-      sq_(scratch, integralSize(region, mask, scan)),
+                           ScanWindow scan, ScanTables* tables)
+    : sum_(scratch),
+      sq_(scratch),
       padded_(scratch),
       region_(region),
       mask_(mask),
@@ -50,38 +77,47 @@ WindowScorer::WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, 
         status_ = kFilterBadGeometry;
         return;
     }
-    if (!sum_ || !sq_) {
-        status_ = kFilterNoMemory;
-        return;
-    }
     iw_ = c.w + 1;
-    std::int64_t* s = sum_.get();
-    std::int64_t* q = sq_.get();
-    std::fill_n(s, iw_, 0);
-    std::fill_n(q, iw_, 0);
-    bool seen[256] = {};
-    for (int y = 0; y < c.h; ++y) {
-        const std::uint8_t* p = region.row(c.ya + y) + c.xa;
-        for (int x = 0; x < c.w; ++x) seen[p[x]] = true;
-        std::int64_t* s0 = s + static_cast<std::ptrdiff_t>(y) * iw_;
-        std::int64_t* q0 = q + static_cast<std::ptrdiff_t>(y) * iw_;
-        std::int64_t* s1 = s0 + iw_;
-        std::int64_t* q1 = q0 + iw_;
-        std::int64_t rs = 0, rq = 0;
-        s1[0] = 0;
-        q1[0] = 0;
-        for (int x = 0; x < c.w; ++x) {
-            const std::int64_t v = p[x];
-            rs += v;
-            rq += v * v;
-            s1[x + 1] = s0[x + 1] + rs;
-            q1[x + 1] = q0[x + 1] + rq;
+    const std::size_t cells = static_cast<std::size_t>(c.w + 1) * (c.h + 1);
+    if (tables != nullptr && !tables->matches(mode, scan.j0, scan.j1, scan.i0, scan.i1, mask.width,
+                                                    mask.height)) {
+        tables->ready = false;
+        if (2 * cells * sizeof(std::int64_t) <= tables->bytes()) {
+            std::int64_t* s = tables->memory();
+            integrate(region, c, s, s + cells, tables->levelList, tables->levelCount);
+            tables->mode = mode;
+            tables->scanJ0 = scan.j0;
+            tables->scanJ1 = scan.j1;
+            tables->scanI0 = scan.i0;
+            tables->scanI1 = scan.i1;
+            tables->maskW = mask.width;
+            tables->maskH = mask.height;
+            tables->sum = s;
+            tables->sq = s + cells;
+            tables->ready = true;
+        } else {
+            tables = nullptr;  // too large to keep: made here
         }
     }
-    for (int g = 0; g < 256; ++g)
-        if (seen[g]) levelList_[levelCount_++] = static_cast<std::uint8_t>(g);
-    lo_ = levelCount_ ? levelList_[0] : 0;
-    hi_ = levelCount_ ? levelList_[levelCount_ - 1] : 0;
+    if (tables != nullptr) {
+        s_ = tables->sum;
+        q_ = tables->sq;
+        levels_ = tables->levelList;
+        levelCount_ = tables->levelCount;
+    } else {
+        sum_.reset(cells);
+        sq_.reset(cells);
+        if (!sum_ || !sq_) {
+            status_ = kFilterNoMemory;
+            return;
+        }
+        s_ = sum_.get();
+        q_ = sq_.get();
+        integrate(region, c, sum_.get(), sq_.get(), levelList_, levelCount_);
+        levels_ = levelList_;
+    }
+    lo_ = levelCount_ ? levels_[0] : 0;
+    hi_ = levelCount_ ? levels_[levelCount_ - 1] : 0;
     if (kLevelsPerPixel * levelCount_ <= n_) {
         padded_.reset(static_cast<std::size_t>(PaddedWidth(mask.width)) * mask.height);
         if (!padded_) {
@@ -133,7 +169,8 @@ bool varianceThreshold(ImageView region, MeanMode mode, double h, ScanWindow sca
 }  // namespace
 
 int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
-             double varianceFactor, ScanWindow scan, std::uint8_t* map, MatchResult& best) {
+             double varianceFactor, ScanWindow scan, std::uint8_t* map, MatchResult& best,
+             ScanTables* tables) {
     best = MatchResult{};
     if (scan.width() <= 0 || scan.height() <= 0) return kFilterOk;
     const int mapW = scan.width();
@@ -142,7 +179,7 @@ int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
         if (map) std::fill_n(map, static_cast<std::size_t>(mapW) * scan.height(), 255);
         return kFilterOk;
     }
-    detail::WindowScorer scorer(scratch, region, mask, mode, scan);
+    detail::WindowScorer scorer(scratch, region, mask, mode, scan, tables);
     if (scorer.status() != kFilterOk) return scorer.status();
 
     double bestScore = kRejectedScore;

@@ -31,10 +31,15 @@ struct MatchResult {
     int y = 0;
 };
 
+class ScanTables;
+
 // Scores every position of `scan`; `map` (scan.width() x scan.height() bytes, may be null)
 // receives min(255, trunc(score)). Returns 0, 3 (no buffer) or 26 (a window leaves the region).
+// With `tables` (kept for this region, see ScanTables) what they hold for this scan, mode and
+// mask size is used, and what they lack is made there; the results are the same.
 int MatchMap(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
-             double varianceFactor, ScanWindow scan, std::uint8_t* map, MatchResult& best);
+             double varianceFactor, ScanWindow scan, std::uint8_t* map, MatchResult& best,
+             ScanTables* tables = nullptr);
 
 // As MatchMap without a map, visiting every rowStep-th row and colStep-th column, then the
 // neighbourhood of the best position. `allowed` (region-sized, stride region.width, may be

@@ -8,14 +8,18 @@
 #include <cstdint>
 
 #include "filters/match_map.h"
+#include "filters/scan_tables.h"
 #include "filters/window_sums.h"
 
 namespace ovfc::detail {
 
 class WindowScorer {
   public:
+    // With `tables` the integral images and grey levels kept there for this region are used
+    // (made there first when they were made for another scan, mode or mask size, or not at
+    // all); without, or when they do not fit, they are made in `scratch`.
     WindowScorer(Scratch& scratch, ImageView region, MaskValues mask, MeanMode mode,
-                 ScanWindow scan);
+                 ScanWindow scan, ScanTables* tables = nullptr);
     // 0, 3 or 26.
     int status() const { return status_; }
 
@@ -91,7 +95,7 @@ class WindowScorer {
             for (int k = 0; k < kBatch; ++k)
                 moments(j + offset[b] + k, i, threshold, mean[kBatch - 1 - k], sd[kBatch - 1 - k],
                         start[b * kBatch + k]);
-            NormalisedLevels(levelList_, levelCount_, lo_, mean, sd,
+            NormalisedLevels(levels_, levelCount_, lo_, mean, sd,
                              table + static_cast<std::ptrdiff_t>(b) * levels * kBatch);
         }
         const std::uint8_t* p =
@@ -109,9 +113,9 @@ class WindowScorer {
     // at (j, i), from the integral images.
     void moments(int j, int i, double& a, double& b) const {
         const int x = j - bx_ - xa_, y = i - by_ - ya_;
-        const std::int64_t* s0 = sum_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* s0 = s_ + static_cast<std::ptrdiff_t>(y) * iw_ + x;
         const std::int64_t* s1 = s0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
-        const std::int64_t* q0 = sq_.get() + static_cast<std::ptrdiff_t>(y) * iw_ + x;
+        const std::int64_t* q0 = q_ + static_cast<std::ptrdiff_t>(y) * iw_ + x;
         const std::int64_t* q1 = q0 + static_cast<std::ptrdiff_t>(mask_.height) * iw_;
         const int mw = mask_.width;
         const std::int64_t s = s1[mw] - s1[0] - s0[mw] + s0[0];
@@ -143,8 +147,10 @@ class WindowScorer {
     // Mask area from which a table of the 256 normalised levels beats a division per pixel.
     static constexpr int kTableArea = 512;
 
-    ScratchArray<std::int64_t> sum_;
+    ScratchArray<std::int64_t> sum_;  // the integral images when none are kept
     ScratchArray<std::int64_t> sq_;
+    const std::int64_t* s_ = nullptr;  // the integral images used
+    const std::int64_t* q_ = nullptr;
     // The mask padded for the level tables; only where the region has few grey levels.
     ScratchArray<double> padded_;
     ImageView region_;
@@ -153,7 +159,8 @@ class WindowScorer {
     int bx_, by_, xa_, ya_, iw_ = 0, n_;
     int status_ = kFilterOk;
     int lo_ = 0, hi_ = 255;        // grey levels of the scanned part of the region
-    std::uint8_t levelList_[256];  // the levels that occur there, ascending
+    std::uint8_t levelList_[256];  // the levels that occur there, ascending (when not kept)
+    const std::uint8_t* levels_ = levelList_;  // the list used
     int levelCount_ = 0;
     double level_[256];  // normalised grey levels of the current window
 };

@@ -69,6 +69,7 @@ void RegionCache::keep(const RotatedGeometry& g, const std::uint8_t* pixels) {
 void RegionCache::clear() {
     bound_ = false;
     for (bool& u : used_) u = false;
+    filtered_.clear();
 }
 
 }  // namespace ovfc

@@ -4,7 +4,8 @@
 // resamples the same regions (the same element centres and units) for most of them; a
 // region is a function of the image and its geometry only, so a kept copy is the region.
 //
-// It also keeps the comparison's filtered masks (FilteredMasks), for the same calls.
+// It also keeps the comparison's filtered masks (FilteredMasks), and the bound image's regions
+// through the derivative filters (FilteredRegions), for the same calls.
 //
 // Belongs to one call at a time (a workspace's or a state's); not thread-safe.
 
@@ -14,6 +15,7 @@
 
 #include "../compare/filtered_masks.h"
 #include "../filters/image_view.h"
+#include "filtered_regions.h"
 #include "rotated_region.h"
 
 namespace ovfc {
@@ -40,6 +42,8 @@ class RegionCache {
     // The filtered masks of the calls that use this cache. They depend on no image, so
     // bind() and clear() keep them.
     FilteredMasks& masks() { return masks_; }
+    // The bound image's filtered regions; dropped with the regions.
+    FilteredRegions& filtered() { return filtered_; }
 
     // Regions found (for tests and benchmarks).
     std::uint64_t hits() const { return hits_; }
@@ -62,6 +66,7 @@ class RegionCache {
     std::uint64_t clock_ = 0;
     std::uint64_t hits_ = 0;
     FilteredMasks masks_;
+    FilteredRegions filtered_;
 };
 
 }  // namespace ovfc
