@@ -10,6 +10,7 @@
 
 #include "filters/filter_codes.h"
 #include "filters/resample.h"
+#include "filters/resample_terms.h"
 
 namespace ovfc {
 
@@ -18,30 +19,15 @@ namespace {
 using Doubles = double __attribute__((vector_size(4 * sizeof(double))));
 constexpr int kLanes = 4;
 
-struct Cover {
-    int t;
-    double share;
-};
+using resample_terms::Cover;
+using resample_terms::coverOf;
+using resample_terms::toByte;
 
 // One weighted source row of an output row.
 struct RowTerm {
     int row;
     double weight;
 };
-
-inline std::uint8_t toByte(double v) {
-    if (!(v > 0.0)) return 0;
-    if (v >= 255.0) return 255;
-    return static_cast<std::uint8_t>(v);
-}
-
-void coverOf(double origin, double g, int first, int last, Cover* cover) {
-    cover[0] = {0, 1.0 - origin + std::trunc(origin)};
-    for (int i = first + 1; i <= last; ++i) {
-        const int t = static_cast<int>(g * (i - origin) + 0.00001);
-        cover[i - first] = {t, std::min(1.0, origin + (t + 1) / g - i)};
-    }
-}
 
 // The source rows of every output row in ascending order: terms[start[t] .. start[t + 1]).
 void rowTerms(const Cover* rows, int nrows, int d, int* start, RowTerm* terms) {

@@ -5,33 +5,13 @@
 #include <cmath>
 
 #include "filters/filter_codes.h"
+#include "filters/resample_terms.h"
 
 namespace ovfc {
 
-namespace {
-
-// Output index and share of one source column (or row) of ResampleArea.
-struct Cover {
-    int t;
-    double share;
-};
-
-inline std::uint8_t toByte(double v) {
-    if (!(v > 0.0)) return 0;
-    if (v >= 255.0) return 255;
-    return static_cast<std::uint8_t>(v);
-}
-
-// Fills cover[0 .. last-first] for source indices first..last.
-void coverOf(double origin, double g, int first, int last, Cover* cover) {
-    cover[0] = {0, 1.0 - origin + std::trunc(origin)};
-    for (int i = first + 1; i <= last; ++i) {
-        const int t = static_cast<int>(g * (i - origin) + 0.00001);
-        cover[i - first] = {t, std::min(1.0, origin + (t + 1) / g - i)};
-    }
-}
-
-}  // namespace
+using resample_terms::Cover;
+using resample_terms::coverOf;
+using resample_terms::toByte;
 
 int ResampleAreaPlain(Scratch& scratch, ImageView image, double ox, double oy, double g,
                       ImageSpan out) {

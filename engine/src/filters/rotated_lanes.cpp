@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "filters/resample.h"
+#include "filters/resample_terms.h"
 
 namespace ovfc {
 
@@ -17,11 +18,7 @@ using Doubles = double __attribute__((vector_size(4 * sizeof(double))));
 using Mask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
 constexpr int kLanes = 4;
 
-inline std::uint8_t toByte(double v) {
-    if (!(v > 0.0)) return 0;
-    if (v >= 255.0) return 255;
-    return static_cast<std::uint8_t>(v);
-}
+using resample_terms::toByte;
 
 inline bool any(const Mask& m) {
     return (m[0] | m[1] | m[2] | m[3]) != 0;
