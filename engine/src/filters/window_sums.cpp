@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "filters/quotient_lanes.h"
+
+#if defined(OVFC_TARGET_CLONES) && defined(OVFC_QUOTIENT_LANES)
+#define OVFC_FMA_SUMS 1
+#endif
+
 namespace ovfc::detail {
 
 namespace {
@@ -20,9 +26,10 @@ static_assert(kBatch == 4, "the lanes below are written out for four windows");
 #if defined(OVFC_TARGET_CLONES)
 __attribute__((target_clones("avx2", "default")))
 #endif
-void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
-                    std::ptrdiff_t stride, const double* mean, const double* sd,
-                    const double* start, double limit, double* out) {
+static void
+batchDistancesDivided(const double* values, int mw, int mh, const std::uint8_t* p,
+                      std::ptrdiff_t stride, const double* mean, const double* sd,
+                      const double* start, double limit, double* out) {
     Doubles m, s, total;
     std::memcpy(&m, mean, sizeof m);
     std::memcpy(&s, sd, sizeof s);
@@ -45,8 +52,8 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
     std::memcpy(out, &total, sizeof total);
 }
 
-void NormalisedLevels(const std::uint8_t* list, int count, int lo, const double* mean,
-                      const double* sd, double* levels) {
+static void normalisedLevelsDivided(const std::uint8_t* list, int count, int lo, const double* mean,
+                                    const double* sd, double* levels) {
     Doubles m, s;
     std::memcpy(&m, mean, sizeof m);
     std::memcpy(&s, sd, sizeof s);
@@ -55,6 +62,70 @@ void NormalisedLevels(const std::uint8_t* list, int count, int lo, const double*
         const Doubles n = (Doubles{level, level, level, level} - m) / s;
         std::memcpy(levels + (list[i] - lo) * kBatch, &n, sizeof n);
     }
+}
+
+#if defined(OVFC_FMA_SUMS)
+
+namespace {
+
+bool HasFma() {
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+// batchDistancesDivided with each quotient from the window's reciprocal (QuotientLanes).
+__attribute__((target("avx2,fma"))) void batchDistancesFma(
+    const double* values, int mw, int mh, const std::uint8_t* p, std::ptrdiff_t stride,
+    const double* mean, const double* sd, const double* start, double limit, double* out) {
+    const __m256d m = _mm256_loadu_pd(mean), s = _mm256_loadu_pd(sd);
+    const __m256d y = _mm256_div_pd(_mm256_set1_pd(1.0), s);
+    const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFll));
+    const __m256d bound = _mm256_set1_pd(limit);
+    __m256d total = _mm256_loadu_pd(start);
+    const double* v = values;
+    for (int r = 0; r < mh; ++r, p += stride, v += mw) {
+        for (int c = 0; c < mw; ++c) {
+            std::int32_t four;
+            std::memcpy(&four, p + c, sizeof four);
+            const __m256d g = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(four)));
+            const __m256d q = QuotientLanes(_mm256_sub_pd(g, m), s, y);
+            const __m256d d = _mm256_sub_pd(_mm256_set1_pd(v[c]), q);
+            total = _mm256_add_pd(total, _mm256_and_pd(d, magnitude));
+        }
+        if (_mm256_movemask_pd(_mm256_cmp_pd(total, bound, _CMP_GT_OQ)) == 0xF) break;
+    }
+    _mm256_storeu_pd(out, total);
+}
+
+__attribute__((target("avx2,fma"))) void normalisedLevelsFma(const std::uint8_t* list, int count,
+                                                             int lo, const double* mean,
+                                                             const double* sd, double* levels) {
+    const __m256d m = _mm256_loadu_pd(mean), s = _mm256_loadu_pd(sd);
+    const __m256d y = _mm256_div_pd(_mm256_set1_pd(1.0), s);
+    for (int i = 0; i < count; ++i) {
+        const __m256d n = QuotientLanes(_mm256_sub_pd(_mm256_set1_pd(list[i]), m), s, y);
+        _mm256_storeu_pd(levels + (list[i] - lo) * kBatch, n);
+    }
+}
+
+}  // namespace
+
+#endif
+
+void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
+                    std::ptrdiff_t stride, const double* mean, const double* sd,
+                    const double* start, double limit, double* out) {
+#if defined(OVFC_FMA_SUMS)
+    if (HasFma()) return batchDistancesFma(values, mw, mh, p, stride, mean, sd, start, limit, out);
+#endif
+    batchDistancesDivided(values, mw, mh, p, stride, mean, sd, start, limit, out);
+}
+
+void NormalisedLevels(const std::uint8_t* list, int count, int lo, const double* mean,
+                      const double* sd, double* levels) {
+#if defined(OVFC_FMA_SUMS)
+    if (HasFma()) return normalisedLevelsFma(list, count, lo, mean, sd, levels);
+#endif
+    normalisedLevelsDivided(list, count, lo, mean, sd, levels);
 }
 
 void PadMask(const double* values, int mw, int mh, double* padded) {
