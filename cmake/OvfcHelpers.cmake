@@ -31,10 +31,10 @@ function(ovfc_shared_library target)
   endif()
 endfunction()
 
-# ovfc_test(<target> SOURCES ... [LIBS ...] [LABELS ...])
+# ovfc_test(<target> [PREFIX <test name prefix>] SOURCES ... [LIBS ...] [LABELS ...])
 # A GoogleTest program registered with CTest, run from build/bin.
 function(ovfc_test target)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "PREFIX" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${target} ${A_SOURCES})
   ovfc_defaults(${target})
   target_link_libraries(${target} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
@@ -43,7 +43,7 @@ function(ovfc_test target)
     OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OVFC_BIN_DIR="${OVFC_BIN_DIR}"
     OVFC_SYNTHETIC_CONFIG="${OVFC_SYNTHETIC_CONFIG}")
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OVFC_BIN_DIR}/tests)
-  gtest_discover_tests(${target} WORKING_DIRECTORY ${OVFC_BIN_DIR}
+  gtest_discover_tests(${target} WORKING_DIRECTORY ${OVFC_BIN_DIR} TEST_PREFIX "${A_PREFIX}"
                        PROPERTIES LABELS "${A_LABELS}" DISCOVERY_TIMEOUT 60)
 endfunction()
 
