@@ -138,7 +138,7 @@ __attribute__((always_inline)) inline void addRows(const double* weighted, const
     addTo(0, 0, cols[0].share);
     int T = -1;  // output column held in r0 (r1 holds T + 1)
     Doubles r0a{}, r0b{}, r1a{}, r1b{};
-    auto keep = [&] __attribute__((always_inline)) {
+    auto keep = [&]() __attribute__((always_inline)) {
         store(dst, T, 0, r0a);
         store(dst, T, 1, r0b);
         if (T + 1 < c) {
