@@ -7,13 +7,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "descriptor_blob.h"
 #include "face_calls.h"
+#include "faces_dir.h"
 #include "library_state.h"
 #include "load_config.h"
 #include "ovfc32.h"
@@ -24,22 +24,13 @@ namespace {
 constexpr int W = 256, H = 255;
 constexpr const char* kConfig = OVFC_SOURCE_DIR "/config/ovfc.ini";
 
-std::filesystem::path photoDir() {
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const std::filesystem::path base = env != nullptr && *env != '\0'
-                                           ? std::filesystem::path(env)
-                                           : std::filesystem::path(OVFC_SOURCE_DIR) / ".." /
-                                                 "shared" / "faces";
-    return base / "yale";
-}
-
 // Every *.TIF of the folder in name order, fitted into the frame.
 struct Photographs {
     std::vector<std::vector<std::uint8_t>> frames;
     Photographs() {
         std::error_code ec;
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(photoDir(), ec))
+        for (const auto& e : std::filesystem::directory_iterator(ovfc::test::photoDir(), ec))
             if (e.path().extension() == ".TIF") names.push_back(e.path().string());
         std::sort(names.begin(), names.end());
         for (const std::string& n : names) {
@@ -62,8 +53,8 @@ void BM_PhotoProcessingEx(benchmark::State& bench) {
     std::size_t k = 0;
     for (auto _ : bench) {
         std::int16_t size = 0;
-        benchmark::DoNotOptimize(OvfcProcessingEx(fs[k % fs.size()].data(), desc.data(), &size,
-                                                  W, H));
+        benchmark::DoNotOptimize(
+            OvfcProcessingEx(fs[k % fs.size()].data(), desc.data(), &size, W, H));
         ++k;
     }
 }
@@ -82,8 +73,8 @@ void BM_PhotoIdentification(benchmark::State& bench) {
     for (std::size_t i = 1; i < fs.size(); ++i) {
         std::vector<std::uint8_t> d(OVFC_MAX_DESCRIPTOR_SIZE);
         std::int16_t size = 0;
-        if (ovfc::createDescriptor(state, fs[i].data(), W, H, nullptr, nullptr, d.data(),
-                                   &size) == 0)
+        if (ovfc::createDescriptor(state, fs[i].data(), W, H, nullptr, nullptr, d.data(), &size) ==
+            0)
             ds.push_back(std::move(d));
     }
     std::int32_t score = 0;

@@ -39,6 +39,8 @@ function(ovfc_test target)
   ovfc_defaults(${target})
   target_link_libraries(${target} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
                                           Threads::Threads)
+  # Shared test helpers (faces_dir.h, counting_new.h, ...).
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/tests)
   target_compile_definitions(${target} PRIVATE
     OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OVFC_BIN_DIR="${OVFC_BIN_DIR}"
     OVFC_SYNTHETIC_CONFIG="${OVFC_SYNTHETIC_CONFIG}")
@@ -79,6 +81,7 @@ function(ovfc_benchmark target)
   add_executable(${target} ${A_SOURCES})
   ovfc_defaults(${target})
   target_link_libraries(${target} PRIVATE ${A_LIBS} benchmark::benchmark)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/tests)
   target_compile_definitions(${target} PRIVATE OVFC_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                                  OVFC_SYNTHETIC_CONFIG="${OVFC_SYNTHETIC_CONFIG}")
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OVFC_BIN_DIR}/bench)

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "faces_dir.h"
 #include "model_files.h"
 #include "ovem32.h"
 #include "ovio32.h"
@@ -76,9 +77,9 @@ TEST_F(EmLandmarksApi, BoxLimits) {
     std::memcpy(untouched, points_, sizeof points_);
     EXPECT_EQ(run(frame_, {60, 50, 15, 120}), OVEM_E_FACE_BOX);  // tiny
     EXPECT_EQ(run(frame_, {60, 50, 120, 15}), OVEM_E_FACE_BOX);
-    EXPECT_EQ(run(frame_, {60, 50, 8193, 100}), OVEM_E_FACE_BOX);  // huge
-    EXPECT_EQ(run(frame_, {kW, 50, 100, 100}), OVEM_E_FACE_BOX);   // right of the frame
-    EXPECT_EQ(run(frame_, {-100, 50, 100, 100}), OVEM_E_FACE_BOX); // left, touching column 0
+    EXPECT_EQ(run(frame_, {60, 50, 8193, 100}), OVEM_E_FACE_BOX);   // huge
+    EXPECT_EQ(run(frame_, {kW, 50, 100, 100}), OVEM_E_FACE_BOX);    // right of the frame
+    EXPECT_EQ(run(frame_, {-100, 50, 100, 100}), OVEM_E_FACE_BOX);  // left, touching column 0
     EXPECT_EQ(run(frame_, {50, kH, 100, 100}), OVEM_E_FACE_BOX);
     EXPECT_EQ(run(frame_, {-20000, 50, 100, 100}), OVEM_E_FACE_BOX);
     EXPECT_EQ(std::memcmp(points_, untouched, sizeof points_), 0);
@@ -154,12 +155,6 @@ std::string modelManifest() {
     return path;
 }
 
-std::string yaleDir() {
-    std::string dir = OVFC_SOURCE_DIR;
-    dir += "/../shared/faces/yale/";
-    return dir;
-}
-
 struct Reference {
     std::string name;
     OvEmBox box{};
@@ -189,15 +184,17 @@ class EmLandmarksYale : public ::testing::Test {
     void SetUp() override {
         if (!std::filesystem::exists(modelManifest()))
             GTEST_SKIP() << "models not fetched (scripts/setup)";
-        if (!std::filesystem::exists(yaleDir())) GTEST_SKIP() << "no photographs in " << yaleDir();
-        ASSERT_EQ(OvEmLoadModel(OVEM_MODEL_LANDMARKS68, modelManifest().c_str(), nullptr, &model_.m),
-                  OVEM_OK);
+        if (!std::filesystem::exists(ovfc::test::photoDir()))
+            GTEST_SKIP() << "no photographs in " << ovfc::test::photoDir();
+        ASSERT_EQ(
+            OvEmLoadModel(OVEM_MODEL_LANDMARKS68, modelManifest().c_str(), nullptr, &model_.m),
+            OVEM_OK);
         refs_ = references();
         ASSERT_GE(refs_.size(), 8u);
     }
     std::vector<uint8_t> frame(const std::string& name) {
         std::vector<uint8_t> f(kW * kH);
-        const std::string path = yaleDir() + name;
+        const std::string path = (ovfc::test::photoDir() / name).string();
         EXPECT_EQ(OvReadImage(path.c_str(), f.data(), OVIO_FORMAT_BY_NAME), 0) << path;
         return f;
     }
@@ -212,7 +209,8 @@ TEST_F(EmLandmarksYale, AgreesWithTheReferencePoints) {
         float points[136];
         ASSERT_EQ(OvEmLandmarks(model_.m, f.data(), kW, kH, &r.box, points), OVEM_OK) << r.name;
         double worst = 0;
-        for (int i = 0; i < 136; ++i) worst = std::max(worst, std::fabs(double(points[i]) - r.points[i]));
+        for (int i = 0; i < 136; ++i)
+            worst = std::max(worst, std::fabs(double(points[i]) - r.points[i]));
         EXPECT_LT(worst, 0.01) << r.name << " (pixels)";
     }
 }
@@ -234,9 +232,11 @@ TEST_F(EmLandmarksYale, EyesGiveTheirBoxOrAreSearchedAgain) {
         const std::vector<uint8_t> f = frame(c.name);
         float points[136];
         OvEmBox box{};
-        ASSERT_EQ(OvEmLandmarksFromEyes(model_.m, f.data(), kW, kH, c.given, points, &box), OVEM_OK);
+        ASSERT_EQ(OvEmLandmarksFromEyes(model_.m, f.data(), kW, kH, c.given, points, &box),
+                  OVEM_OK);
         OvEmBox first{};
-        ASSERT_EQ(OvEmFaceBoxFromEyes(c.given[0], c.given[1], c.given[2], c.given[3], &first), OVEM_OK);
+        ASSERT_EQ(OvEmFaceBoxFromEyes(c.given[0], c.given[1], c.given[2], c.given[3], &first),
+                  OVEM_OK);
         const bool searched = std::memcmp(&box, &first, sizeof box) != 0;
         EXPECT_EQ(searched, c.name != std::string("00000102.TIF")) << c.name;
         double eye[4] = {};

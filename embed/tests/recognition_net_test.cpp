@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "faces_dir.h"
 #include "ovem32.h"
 #include "ovio32.h"
 #include "recognition_reference_data.h"
@@ -28,16 +28,6 @@ std::string modelPath(int kind) {
     path += "/models/";
     path += OvEmManifestName(kind);
     return path;
-}
-
-// The folder holding yale/: OVFC_FACES_DIR, else ../shared/faces beside the sources.
-std::filesystem::path yaleDir() {
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const std::filesystem::path base =
-        env != nullptr && *env != '\0'
-            ? std::filesystem::path(env)
-            : std::filesystem::path(OVFC_SOURCE_DIR) / ".." / "shared" / "faces";
-    return base / "yale";
 }
 
 // The synthetic crops, defined as the reference script defines them.
@@ -137,11 +127,12 @@ TEST_F(EmRecognition, AgreesWithReferenceOnSyntheticCrops) {
 }
 
 TEST_F(EmRecognition, AgreesWithReferenceOnPhotographs) {
-    if (!std::filesystem::exists(yaleDir())) GTEST_SKIP() << "no photographs in " << yaleDir();
+    if (!std::filesystem::exists(ovfc::test::photoDir()))
+        GTEST_SKIP() << "no photographs in " << ovfc::test::photoDir();
     std::vector<Embedding> faces;
     for (const ovem_test::ReferenceCrop& ref : ovem_test::kReferenceCrops) {
         if (!ref.photograph) continue;
-        const Bytes crop = photographCrop(yaleDir() / ref.name, ref.left, ref.top);
+        const Bytes crop = photographCrop(ovfc::test::photoDir() / ref.name, ref.left, ref.top);
         ASSERT_FALSE(crop.empty()) << ref.name;
         ASSERT_EQ(hexOf(crop), ref.sha256) << ref.name << ": the photograph has changed";
         faces.push_back(embed(crop, 1));

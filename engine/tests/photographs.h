@@ -1,24 +1,15 @@
 #pragma once
 // The annotated photographs for the tests that compare fast paths with plain loops on real
-// faces: OVFC_FACES_DIR, else ../shared/faces beside the sources (folder yale/).
+// faces (folder yale/ of faces_dir.h's place).
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "faces_dir.h"
 #include "filters_test_util.h"
 #include "ovio32.h"
 
 namespace ovfc::test {
-
-inline std::filesystem::path photoDir() {
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const std::filesystem::path base =
-        env != nullptr && *env != '\0'
-            ? std::filesystem::path(env)
-            : std::filesystem::path(OVFC_SOURCE_DIR) / ".." / "shared" / "faces";
-    return base / "yale";
-}
 
 // The named 256 x 255 photograph; no pixels when it cannot be read.
 inline Image photograph(const std::string& name) {

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "facegen.h"
+#include "faces_dir.h"
 #include "ovfc32.h"
 #include "stats/stat_log.h"
 
@@ -26,7 +26,7 @@ std::string readFile(const fs::path& path) {
 }
 
 // Exit status of the ovfc tool run with the arguments (from build/bin).
-int ovfc(const std::string& arguments, const fs::path& output) {
+int runOvfc(const std::string& arguments, const fs::path& output) {
     const std::string command =
         std::string(OVFC_BIN_DIR) + "/ovfc " + arguments + " >" + output.string() + " 2>&1";
     const int rc = std::system(command.c_str());
@@ -71,7 +71,7 @@ class StatsCliTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(StatsCliTest, SyntheticSetLogAndFigures) {
-    const int rc = ovfc(
+    const int rc = runOvfc(
         "stats " + paths() + " --ignore-errors --overwrite --json " + (dir / "run.json").string(),
         dir / "out.txt");
     ASSERT_EQ(rc, 0) << out();
@@ -100,15 +100,15 @@ TEST_F(StatsCliTest, SyntheticSetLogAndFigures) {
 TEST_F(StatsCliTest, ExistingLogIsKeptWithoutOverwrite) {
     { std::ofstream(dir / "OVFC.LOG") << "keep me\n"; }
     // The run writes no log, so it is no complete success.
-    ASSERT_EQ(ovfc("stats " + paths() + " --ignore-errors", dir / "out.txt"), 1) << out();
+    ASSERT_EQ(runOvfc("stats " + paths() + " --ignore-errors", dir / "out.txt"), 1) << out();
     EXPECT_EQ(readFile(dir / "OVFC.LOG"), "keep me\n");
     EXPECT_NE(out().find("already exists and is kept"), std::string::npos) << out();
 }
 
 TEST_F(StatsCliTest, ExistingJsonIsKeptWithoutOverwrite) {
     { std::ofstream(dir / "run.json") << "{\"keep\": 1}\n"; }
-    EXPECT_EQ(ovfc("stats " + paths() + " --ignore-errors --json " + (dir / "run.json").string(),
-                   dir / "out.txt"),
+    EXPECT_EQ(runOvfc("stats " + paths() + " --ignore-errors --json " + (dir / "run.json").string(),
+                      dir / "out.txt"),
               1)
         << out();
     EXPECT_EQ(readFile(dir / "run.json"), "{\"keep\": 1}\n");
@@ -118,9 +118,9 @@ TEST_F(StatsCliTest, ExistingJsonIsKeptWithoutOverwrite) {
 
 TEST_F(StatsCliTest, UnwritableLogFailsBeforeTheRun) {
     const std::string missing = (dir / "no" / "such" / "OVFC.LOG").string();
-    EXPECT_EQ(ovfc("stats --source '" + (dir / "set").string() + "/*.TIF' --log " + missing +
-                       " --json " + (dir / "run.json").string(),
-                   dir / "out.txt"),
+    EXPECT_EQ(runOvfc("stats --source '" + (dir / "set").string() + "/*.TIF' --log " + missing +
+                          " --json " + (dir / "run.json").string(),
+                      dir / "out.txt"),
               1);
     EXPECT_NE(out().find("cannot write the log file " + missing), std::string::npos) << out();
     EXPECT_EQ(out().find("matched"), std::string::npos) << "images were processed: " << out();
@@ -128,9 +128,9 @@ TEST_F(StatsCliTest, UnwritableLogFailsBeforeTheRun) {
 
     // A log path that names a folder cannot be replaced either.
     fs::create_directories(dir / "folder.log");
-    EXPECT_EQ(ovfc("stats --source '" + (dir / "set").string() + "/*.TIF' --overwrite --log " +
-                       (dir / "folder.log").string(),
-                   dir / "out.txt"),
+    EXPECT_EQ(runOvfc("stats --source '" + (dir / "set").string() + "/*.TIF' --overwrite --log " +
+                          (dir / "folder.log").string(),
+                      dir / "out.txt"),
               1);
     EXPECT_NE(out().find("is a folder"), std::string::npos) << out();
     EXPECT_EQ(out().find("matched"), std::string::npos) << out();
@@ -140,7 +140,7 @@ TEST_F(StatsCliTest, UnwritableJsonFailsBeforeTheRun) {
     // A regular file where the JSON's folder should be.
     { std::ofstream(dir / "plain") << "x"; }
     const std::string json = (dir / "plain" / "run.json").string();
-    EXPECT_EQ(ovfc("stats " + paths() + " --json " + json, dir / "out.txt"), 1);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --json " + json, dir / "out.txt"), 1);
     EXPECT_NE(out().find("cannot write " + json), std::string::npos) << out();
     EXPECT_EQ(out().find("matched"), std::string::npos) << out();
     EXPECT_FALSE(fs::exists(dir / "OVFC.LOG")) << "no log of a run that did not start";
@@ -148,7 +148,7 @@ TEST_F(StatsCliTest, UnwritableJsonFailsBeforeTheRun) {
 
 TEST_F(StatsCliTest, FirstErrorStopsTheRunUnlessIgnored) {
     { std::ofstream(dir / "set" / "00000100.TIF") << "not an image"; }
-    EXPECT_EQ(ovfc("stats " + paths(), dir / "out.txt"), 1) << out();
+    EXPECT_EQ(runOvfc("stats " + paths(), dir / "out.txt"), 1) << out();
     const std::string log = readFile(dir / "OVFC.LOG");
     EXPECT_NE(log.find("Sample set size      : 7\nRegistered set size  : 7\n"
                        "User break occurs at : 2/1\nLoading errors       : 1\n"),
@@ -159,27 +159,24 @@ TEST_F(StatsCliTest, FirstErrorStopsTheRunUnlessIgnored) {
 }
 
 TEST_F(StatsCliTest, BadOptionsAndEmptySets) {
-    EXPECT_EQ(ovfc("stats " + paths() + " --trim-score 100 --trim-number 5", dir / "out.txt"), 2);
-    EXPECT_EQ(ovfc("stats " + paths() + " --trim-number many", dir / "out.txt"), 2);
-    EXPECT_EQ(ovfc("stats " + paths() + " --unknown", dir / "out.txt"), 2);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --trim-score 100 --trim-number 5", dir / "out.txt"),
+              2);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --trim-number many", dir / "out.txt"), 2);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --unknown", dir / "out.txt"), 2);
     // The JSON must not replace the log.
-    EXPECT_EQ(
-        ovfc("stats " + paths() + " --json " + (dir / "." / "OVFC.LOG").string(), dir / "out.txt"),
-        2);
-    EXPECT_EQ(ovfc("stats " + paths() + " --sample-mask '9*'", dir / "out.txt"), 1);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --json " + (dir / "." / "OVFC.LOG").string(),
+                      dir / "out.txt"),
+              2);
+    EXPECT_EQ(runOvfc("stats " + paths() + " --sample-mask '9*'", dir / "out.txt"), 1);
     EXPECT_NE(out().find("Images not found!"), std::string::npos) << out();
     EXPECT_FALSE(fs::exists(dir / "OVFC.LOG"));
     EXPECT_EQ(
-        ovfc("stats " + paths() + " --config " + (dir / "none.ini").string(), dir / "out.txt"), 3);
+        runOvfc("stats " + paths() + " --config " + (dir / "none.ini").string(), dir / "out.txt"),
+        3);
 }
 
 TEST(StatsCliPhotographs, YaleSetRunCompletesWithAValidLog) {
-    // The photographs are development data beside the project; OVFC_FACES_DIR names
-    // another place.
-    const char* env = std::getenv("OVFC_FACES_DIR");
-    const fs::path faces =
-        env && *env ? fs::path(env) : fs::path(OVFC_SOURCE_DIR) / ".." / "shared" / "faces";
-    const fs::path yale = faces / "yale";
+    const fs::path yale = ovfc::test::photoDir();
     if (!fs::is_directory(yale)) GTEST_SKIP() << "no photographs at " << yale;
     const fs::path work =
         fs::temp_directory_path() / ("ovfc_stats_yale_" + std::to_string(::getpid()));
@@ -188,9 +185,9 @@ TEST(StatsCliPhotographs, YaleSetRunCompletesWithAValidLog) {
     const fs::path log = work / "OVFC.LOG";
     // Person 01's images as samples against every image.
     const int rc =
-        ovfc("stats --source '" + yale.string() + "/*.TIF' --sample-mask '000001*' --log " +
-                 log.string() + " --ignore-errors --overwrite",
-             work / "out.txt");
+        runOvfc("stats --source '" + yale.string() + "/*.TIF' --sample-mask '000001*' --log " +
+                    log.string() + " --ignore-errors --overwrite",
+                work / "out.txt");
     const std::string output = readFile(work / "out.txt");
     const std::string text = readFile(log);
     fs::remove_all(work);
