@@ -26,6 +26,8 @@ using Doubles = double __attribute__((vector_size(4 * sizeof(double))));
 constexpr int kVector = 4;
 constexpr int kLanes = 2 * kVector;  // output rows walked together: two vectors
 
+using resample_terms::AreaSpan;
+using resample_terms::areaSpanOf;
 using resample_terms::Cover;
 using resample_terms::coverOf;
 using resample_terms::toByte;
@@ -192,17 +194,12 @@ __attribute__((always_inline)) inline void addRows(const double* weighted, const
 __attribute__((target_clones("avx2", "default")))
 #endif
 int ResampleArea(Scratch& scratch, ImageView image, double ox, double oy, double g, ImageSpan out) {
+    AreaSpan span;
+    int status;
+    if (!areaSpanOf(image, ox, oy, g, out, span, status)) return status;
     const int c = out.width, d = out.height;
-    if (c <= 0 || d <= 0) return kFilterOk;
-    for (int y = 0; y < d; ++y) std::fill_n(out.row(y), c, std::uint8_t{0});
-    if (!(g > 0.0) || ox < 0.0 || oy < 0.0) return kFilterBadGeometry;
-
-    const int col0 = static_cast<int>(ox);
-    const int col1 = std::min(static_cast<int>(c / g + ox - 0.00001), image.width - 1);
-    const int row0 = static_cast<int>(oy);
-    const int row1 = std::min(static_cast<int>(d / g + oy - 0.00001), image.height - 1);
-    if (col1 < col0 || row1 < row0) return kFilterOk;
-    const int ncols = col1 - col0 + 1, nrows = row1 - row0 + 1;
+    const int col0 = span.col0, col1 = span.col1, row0 = span.row0, row1 = span.row1;
+    const int ncols = span.columns(), nrows = span.rows();
 
     ScratchArray<double> acc(scratch, static_cast<std::size_t>(c) * kLanes);
     ScratchArray<Cover> cols(scratch, ncols);

@@ -9,23 +9,20 @@
 
 namespace ovfc {
 
+using resample_terms::AreaSpan;
+using resample_terms::areaSpanOf;
 using resample_terms::Cover;
 using resample_terms::coverOf;
 using resample_terms::toByte;
 
 int ResampleAreaPlain(Scratch& scratch, ImageView image, double ox, double oy, double g,
                       ImageSpan out) {
+    AreaSpan span;
+    int status;
+    if (!areaSpanOf(image, ox, oy, g, out, span, status)) return status;
     const int c = out.width, d = out.height;
-    if (c <= 0 || d <= 0) return kFilterOk;
-    for (int y = 0; y < d; ++y) std::fill_n(out.row(y), c, std::uint8_t{0});
-    if (!(g > 0.0) || ox < 0.0 || oy < 0.0) return kFilterBadGeometry;
-
-    const int col0 = static_cast<int>(ox);
-    const int col1 = std::min(static_cast<int>(c / g + ox - 0.00001), image.width - 1);
-    const int row0 = static_cast<int>(oy);
-    const int row1 = std::min(static_cast<int>(d / g + oy - 0.00001), image.height - 1);
-    if (col1 < col0 || row1 < row0) return kFilterOk;
-    const int ncols = col1 - col0 + 1, nrows = row1 - row0 + 1;
+    const int col0 = span.col0, col1 = span.col1, row0 = span.row0, row1 = span.row1;
+    const int ncols = span.columns(), nrows = span.rows();
 
     ScratchArray<double> acc(scratch, static_cast<std::size_t>(c) * d);
     ScratchArray<Cover> cols(scratch, ncols);
@@ -97,13 +94,8 @@ int ResampleAreaPlain(Scratch& scratch, ImageView image, double ox, double oy, d
 
 void ResampleRotatedPlain(ImageView image, double ox, double oy, double g, double cx, double sx,
                           ImageSpan out) {
-    const double r = 0.5 / g + 0.5;
-    // Squared distances clearly inside the full-weight disc or clearly outside the aperture
-    // skip the square root; those near either edge take the exact test, so the weights are
-    // the same as with the root everywhere.
-    const double inner = r - 1.0;
-    const double inner2 = inner > 0.0 ? inner * inner * (1.0 - 1e-9) : -1.0;
-    const double outer2 = r * r * (1.0 + 1e-9);
+    const resample_terms::Aperture aperture = resample_terms::apertureOf(g);
+    const double r = aperture.r, inner2 = aperture.inner2, outer2 = aperture.outer2;
     for (int i = 0; i < out.height; ++i) {
         std::uint8_t* o = out.row(i);
         for (int j = 0; j < out.width; ++j) {

@@ -31,10 +31,8 @@ __attribute__((target_clones("avx2", "default")))
 #endif
 void ResampleRotated(ImageView image, double ox, double oy, double g, double cx, double sx,
                      ImageSpan out) {
-    const double r = 0.5 / g + 0.5;
-    const double inner = r - 1.0;
-    const double inner2 = inner > 0.0 ? inner * inner * (1.0 - 1e-9) : -1.0;
-    const double outer2 = r * r * (1.0 + 1e-9);
+    const resample_terms::Aperture aperture = resample_terms::apertureOf(g);
+    const double r = aperture.r, inner2 = aperture.inner2, outer2 = aperture.outer2;
     const Doubles rv = Doubles{} + r;
     const Doubles one = Doubles{} + 1.0;
     const Doubles zero = Doubles{};
