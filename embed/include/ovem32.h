@@ -124,8 +124,9 @@ OVEM_API int OvEmFaceBoxFromEyes(float xl, float yl, float xr, float yr, OvEmBox
 
 /* The landmarks of the face whose eye centres the face search gave, eyes = {xl, yl, xr,
  * yr} in frame pixels: OvEmLandmarks in the box of OvEmFaceBoxFromEyes. When the eyes of
- * those landmarks would move that box by more than 0.30 of its side, the given eyes are
- * taken to be wrong and the face is looked for again: from each of eight starting boxes
+ * those landmarks would move that box by more than 0.30 of its side, or either of them lies
+ * more than 0.40 eye distances from its given eye, the given eyes are taken to be wrong and
+ * the face is looked for again: from each of eight starting boxes
  * (that box, 2 and 3 times as large about the eyes' midpoint, the frame's bounding square,
  * and squares of 0.8 x the frame's shorter side at its top left, top centre, top right and
  * centre) the box is moved up to three times to the box of its landmarks' eyes, and the

@@ -12,6 +12,14 @@ namespace {
 constexpr int kMoves = 3;
 constexpr double kShorterSideShare = 0.8;
 
+// Whether each landmark eye lies within kAgreeingEyeMove eye distances of its given eye.
+bool eyesAgree(const Eyes& given, const float points[136]) {
+    const Eyes found = landmarkEyes(points);
+    const double limit = kAgreeingEyeMove * std::hypot(given.xr - given.xl, given.yr - given.yl);
+    return std::hypot(found.xl - given.xl, found.yl - given.yl) <= limit &&
+           std::hypot(found.xr - given.xr, found.yr - given.yr) <= limit;
+}
+
 FaceBox scaledAbout(const FaceBox& b, const Eyes& e, int factor) {
     const double mx = (e.xl + e.xr) / 2, my = (e.yl + e.yr) / 2;
     FaceBox s;
@@ -87,7 +95,8 @@ Status landmarksFromEyes(const Model& model, const uint8_t* grey, int width, int
     if (!eyesUsable(eyes)) return Status::kFaceBox;
     const FaceBox first = boxFromEyes(eyes);
     Status firstFailure = landmarksInBox(model, grey, width, height, first, work, points);
-    if (firstFailure == Status::kOk && boxDrift(first, points) <= kAgreeingDrift) {
+    if (firstFailure == Status::kOk && boxDrift(first, points) <= kAgreeingDrift &&
+        eyesAgree(eyes, points)) {
         box = first;
         return Status::kOk;
     }
