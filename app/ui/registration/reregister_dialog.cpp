@@ -7,19 +7,21 @@
 
 namespace ui {
 
+// Lives on the worker's stack: the posted calls hold the dialog, never the view, which is
+// gone when they run after the worker's end.
 class ReregisterDialog::View final : public registration::ReprocessView {
   public:
     explicit View(ReregisterDialog& owner) : owner_(owner) {}
     void progressRange(std::uint32_t faces) override {
+        QProgressBar* bar = owner_.progress_;
         QMetaObject::invokeMethod(
-            &owner_,
-            [this, faces] { owner_.progress_->setRange(0, static_cast<int>(std::max(faces, 1u))); },
+            &owner_, [bar, faces] { bar->setRange(0, static_cast<int>(std::max(faces, 1u))); },
             Qt::QueuedConnection);
     }
     void progress(std::uint32_t done) override {
+        QProgressBar* bar = owner_.progress_;
         QMetaObject::invokeMethod(
-            &owner_, [this, done] { owner_.progress_->setValue(static_cast<int>(done)); },
-            Qt::QueuedConnection);
+            &owner_, [bar, done] { bar->setValue(static_cast<int>(done)); }, Qt::QueuedConnection);
     }
 
   private:
