@@ -80,7 +80,7 @@ void weightRowsPlain(const std::uint8_t* const* src, const double* w, int col0, 
 
 #if defined(OVFC_AREA_AVX2)
 // weightRowsPlain with eight columns of four rows turned from rows into columns by two byte
-// and word unpacks.
+// and word unpacks; the last columns (fewer than eight) go the plain way.
 __attribute__((target("avx2"))) void weightRowsAvx2(const std::uint8_t* const* src, const double* w,
                                                     int col0, int ncols, double* weighted) {
     int k = 0;
@@ -117,9 +117,8 @@ __attribute__((target("avx2"))) void weightRowsAvx2(const std::uint8_t* const* s
             }
         }
     }
-    for (; k < ncols; ++k)
-        for (int l = 0; l < kLanes; ++l)
-            weighted[static_cast<std::ptrdiff_t>(k) * kLanes + l] = src[l][col0 + k] * w[l];
+    weightRowsPlain(src, w, col0 + k, ncols - k,
+                    weighted + static_cast<std::ptrdiff_t>(k) * kLanes);
 }
 #endif
 

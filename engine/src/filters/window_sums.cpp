@@ -68,9 +68,11 @@ static void normalisedLevelsDivided(const std::uint8_t* list, int count, int lo,
 
 namespace {
 
-bool HasFma() {
+// Read once at load: the sums ask for every batch of four windows.
+const bool kHasFma = [] {
+    __builtin_cpu_init();  // may run before the CPU model's own constructor
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
+}();
 
 // batchDistancesDivided with each quotient from the window's reciprocal (QuotientLanes).
 __attribute__((target("avx2,fma"))) void batchDistancesFma(
@@ -115,7 +117,7 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
                     std::ptrdiff_t stride, const double* mean, const double* sd,
                     const double* start, double limit, double* out) {
 #if defined(OVFC_FMA_SUMS)
-    if (HasFma()) return batchDistancesFma(values, mw, mh, p, stride, mean, sd, start, limit, out);
+    if (kHasFma) return batchDistancesFma(values, mw, mh, p, stride, mean, sd, start, limit, out);
 #endif
     batchDistancesDivided(values, mw, mh, p, stride, mean, sd, start, limit, out);
 }
@@ -123,7 +125,7 @@ void BatchDistances(const double* values, int mw, int mh, const std::uint8_t* p,
 void NormalisedLevels(const std::uint8_t* list, int count, int lo, const double* mean,
                       const double* sd, double* levels) {
 #if defined(OVFC_FMA_SUMS)
-    if (HasFma()) return normalisedLevelsFma(list, count, lo, mean, sd, levels);
+    if (kHasFma) return normalisedLevelsFma(list, count, lo, mean, sd, levels);
 #endif
     normalisedLevelsDivided(list, count, lo, mean, sd, levels);
 }
